@@ -1,0 +1,2 @@
+// Entry point of the traffic simulation.
+int main() { return 0; }
