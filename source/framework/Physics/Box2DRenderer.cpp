@@ -1,0 +1,93 @@
+// Forwards Box2D's debug drawing to SDLDebugRenderer2D, one depth slice per call.
+#include "framework/Physics/Box2DRenderer.h"
+
+#include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/SDLDebugRenderer2D.h"
+
+#include <box2d/b2_math.h>
+#include <box2d/b2_settings.h>
+
+namespace Vemox
+{
+namespace
+{
+Vector2D ToVector(const b2Vec2& v)
+{
+    return Vector2D(v.x, v.y);
+}
+Color ToColor(const b2Color& c)
+{
+    return Color(c.r, c.g, c.b, c.a);
+}
+
+// Box2D hands over polygons of at most b2_maxPolygonVertices points; copying them into a fixed
+// buffer keeps the bridge free of allocation and of aliasing between b2Vec2 and Vector2D.
+struct PolygonBuffer
+{
+    Vector2D points[b2_maxPolygonVertices];
+    int count = 0;
+
+    PolygonBuffer(const b2Vec2* vertices, int32 vertexCount)
+    {
+        count =
+            vertexCount < 0 ? 0 : (vertexCount > b2_maxPolygonVertices ? b2_maxPolygonVertices : vertexCount);
+        for (int i = 0; i < count; ++i)
+        {
+            points[i] = ToVector(vertices[i]);
+        }
+    }
+};
+} // namespace
+
+void Box2DRenderer::DrawPolygon(const b2Vec2* vertices, int32 vertexCount, const b2Color& color)
+{
+    SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
+    const float depth = pRenderer->NextDepthSlice();
+    const PolygonBuffer polygon(vertices, vertexCount);
+    pRenderer->DrawPolygon(polygon.points, polygon.count, ToColor(color), depth);
+}
+
+void Box2DRenderer::DrawSolidPolygon(const b2Vec2* vertices, int32 vertexCount, const b2Color& color)
+{
+    SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
+    const float depth = pRenderer->NextDepthSlice();
+    const PolygonBuffer polygon(vertices, vertexCount);
+    pRenderer->DrawSolidPolygon(polygon.points, polygon.count, ToColor(color), depth);
+}
+
+void Box2DRenderer::DrawCircle(const b2Vec2& center, float radius, const b2Color& color)
+{
+    SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
+    const float depth = pRenderer->NextDepthSlice();
+    pRenderer->DrawCircle(ToVector(center), radius, ToColor(color), depth);
+}
+
+void Box2DRenderer::DrawSolidCircle(const b2Vec2& center, float radius, const b2Vec2& axis,
+                                    const b2Color& color)
+{
+    SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
+    const float depth = pRenderer->NextDepthSlice();
+    pRenderer->DrawSolidCircle(ToVector(center), radius, ToVector(axis), ToColor(color), depth);
+}
+
+void Box2DRenderer::DrawSegment(const b2Vec2& p1, const b2Vec2& p2, const b2Color& color)
+{
+    SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
+    const float depth = pRenderer->NextDepthSlice();
+    pRenderer->DrawSegment(ToVector(p1), ToVector(p2), ToColor(color), depth);
+}
+
+void Box2DRenderer::DrawTransform(const b2Transform& xf)
+{
+    SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
+    const float depth = pRenderer->NextDepthSlice();
+    // b2Rot keeps sine and cosine of the angle: the x axis is (c, s), the y axis (-s, c).
+    pRenderer->DrawTransform(ToVector(xf.p), Vector2D(xf.q.c, xf.q.s), Vector2D(-xf.q.s, xf.q.c), depth);
+}
+
+void Box2DRenderer::DrawPoint(const b2Vec2& p, float size, const b2Color& color)
+{
+    SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
+    const float depth = pRenderer->NextDepthSlice();
+    pRenderer->DrawPoint(ToVector(p), size, ToColor(color), depth);
+}
+} // namespace Vemox
