@@ -1,0 +1,45 @@
+// The steering step: velocity blend by inverse mass, then auto-orientation or clamped turning.
+#include "framework/Agents/SteeringAgent.h"
+
+#include "framework/Agents/SteeringBehaviors.h"
+#include "framework/Physics/RigidBody.h"
+
+#include <cmath>
+
+namespace Vemox
+{
+SteeringAgent::SteeringAgent(float radius) : BaseAgent(radius) {}
+
+void SteeringAgent::Update(float deltaTime)
+{
+    if (m_pSteeringBehavior == nullptr)
+    {
+        return;
+    }
+    const SteeringOutput output = m_pSteeringBehavior->CalculateSteering(deltaTime, this);
+
+    // Moving a fraction (1/m)*dt of the way each frame makes the agent accelerate and brake smoothly;
+    // the speed itself is limited only by what the behaviour asks for.
+    const Vector2D velocity = m_pRigidBody->GetLinearVelocity();
+    const float mass = m_pRigidBody->GetMass();
+    m_pRigidBody->SetLinearVelocity(velocity + (output.LinearVelocity - velocity) * (1.f / mass) * deltaTime);
+
+    if (m_AutoOrient)
+    {
+        const Vector2D newVelocity = m_pRigidBody->GetLinearVelocity();
+        const float angle = static_cast<float>(
+            std::atan2(static_cast<double>(newVelocity.y), static_cast<double>(newVelocity.x)));
+        m_pRigidBody->SetTransform(m_pRigidBody->GetPosition(), angle);
+    }
+    else
+    {
+        // Only the upper bound is enforced: a fast turn clockwise passes unchanged.
+        float angularVelocity = output.AngularVelocity;
+        if (angularVelocity > m_MaxAngularSpeed)
+        {
+            angularVelocity = m_MaxAngularSpeed;
+        }
+        m_pRigidBody->SetAngularVelocity(angularVelocity);
+    }
+}
+} // namespace Vemox

@@ -1,0 +1,46 @@
+// An agent that steers itself: each update it blends its body's velocity towards what its steering
+// behaviour asks for, and either faces its motion or turns at a bounded angular speed.
+#pragma once
+
+#include "framework/Agents/BaseAgent.h"
+
+namespace Vemox
+{
+class ISteeringBehavior;
+
+class SteeringAgent : public BaseAgent
+{
+public:
+    /// radius in world units; no behaviour, both maximum speeds 10, auto-orientation off.
+    explicit SteeringAgent(float radius);
+    /// Does not delete the steering behaviour: its creator owns it.
+    ~SteeringAgent() override = default;
+
+    /// One steering step (deltaTime in seconds); does nothing without a steering behaviour.
+    void Update(float deltaTime) override;
+
+    /// Not owned; null stops steering.
+    virtual void SetSteeringBehavior(ISteeringBehavior* pBehavior) { m_pSteeringBehavior = pBehavior; }
+    ISteeringBehavior* GetSteeringBehavior() const { return m_pSteeringBehavior; }
+
+    /// World units per second; the speed behaviours ask for.
+    float GetMaxLinearSpeed() const { return m_MaxLinearSpeed; }
+    void SetMaxLinearSpeed(float maxLinearSpeed) { m_MaxLinearSpeed = maxLinearSpeed; }
+    /// Radians per second; caps only positive angular velocities.
+    float GetMaxAngularSpeed() const { return m_MaxAngularSpeed; }
+    void SetMaxAngularSpeed(float maxAngularSpeed) { m_MaxAngularSpeed = maxAngularSpeed; }
+    /// When on, the body angle follows the velocity and the behaviour's angular velocity is ignored.
+    bool GetAutoOrient() const { return m_AutoOrient; }
+    void SetAutoOrient(bool autoOrient) { m_AutoOrient = autoOrient; }
+    /// When on, behaviours draw what they ask for.
+    bool GetRenderBehavior() const { return m_RenderBehavior; }
+    void SetRenderBehavior(bool renderBehavior) { m_RenderBehavior = renderBehavior; }
+
+protected:
+    ISteeringBehavior* m_pSteeringBehavior = nullptr;
+    float m_MaxLinearSpeed = 10.f;
+    float m_MaxAngularSpeed = 10.f;
+    bool m_AutoOrient = false;
+    bool m_RenderBehavior = false;
+};
+} // namespace Vemox
