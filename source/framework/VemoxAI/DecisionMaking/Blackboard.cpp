@@ -1,0 +1,32 @@
+// Blackboard teardown and the type-name helper used by its warnings.
+#include "framework/VemoxAI/DecisionMaking/Blackboard.h"
+
+#include <cstdlib>
+#include <cxxabi.h>
+
+namespace Vemox
+{
+std::string GetReadableTypeName(const std::type_info& type)
+{
+    int status = 0;
+    char* const pDemangled = abi::__cxa_demangle(type.name(), nullptr, nullptr, &status);
+    if (status != 0 || pDemangled == nullptr)
+    {
+        std::free(pDemangled);
+        return type.name();
+    }
+    std::string readable{pDemangled};
+    std::free(pDemangled);
+    return readable;
+}
+
+Blackboard::~Blackboard()
+{
+    for (auto& entry : m_BlackboardData)
+    {
+        delete entry.second;
+        entry.second = nullptr;
+    }
+    m_BlackboardData.clear();
+}
+} // namespace Vemox

@@ -1,0 +1,88 @@
+// Blackboard: the named, typed value store that one decision-making instance reads from.
+// Fields are owned by the blackboard; values that are pointers are never followed or deleted.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <typeinfo>
+#include <unordered_map>
+#include <utility>
+
+namespace Vemox
+{
+/// Abstract base of every stored entry; deleted through this base by the blackboard.
+class IBlackBoardField
+{
+public:
+    IBlackBoardField() = default;
+    virtual ~IBlackBoardField() = default;
+    IBlackBoardField(const IBlackBoardField&) = delete;
+    IBlackBoardField& operator=(const IBlackBoardField&) = delete;
+};
+
+/// One value of type T. Final, so that a run-time cast to it is an exact type check.
+template <typename T> class BlackboardField final : public IBlackBoardField
+{
+public:
+    explicit BlackboardField(T data) : m_Data(std::move(data)) {}
+    /// Destroys the held value only; an object that T points to is left alone.
+    ~BlackboardField() override = default;
+
+    const T& GetData() const { return m_Data; }
+
+private:
+    T m_Data;
+};
+
+/// Readable name of a type for console messages, e.g. "Car*" (falls back to the raw platform name).
+std::string GetReadableTypeName(const std::type_info& type);
+
+/// Case-sensitive name -> value store. Owns its fields, not what their values point to.
+class Blackboard
+{
+public:
+    Blackboard() = default;
+    /// Deletes every field (null entries are skipped).
+    ~Blackboard();
+    Blackboard(const Blackboard&) = delete;
+    Blackboard& operator=(const Blackboard&) = delete;
+
+    /// Files data under name. A name already present (even with a null entry) is refused with a
+    /// warning on standard output and the existing entry kept; returns whether data was stored.
+    template <typename T> bool AddData(const std::string& name, T data);
+
+    /// Copies the value under name into data when it was stored with exactly the type T and returns
+    /// true. Otherwise warns on standard output, leaves data untouched and returns false; a name that
+    /// was absent is then left behind with a null entry, which refuses any later AddData.
+    template <typename T> bool GetData(const std::string& name, T& data);
+
+private:
+    std::unordered_map<std::string, IBlackBoardField*> m_BlackboardData;
+};
+
+template <typename T> bool Blackboard::AddData(const std::string& name, T data)
+{
+    if (m_BlackboardData.find(name) != m_BlackboardData.end())
+    {
+        std::printf("WARNING: Data '%s' of type '%s' already in Blackboard \n", name.c_str(),
+                    GetReadableTypeName(typeid(T)).c_str());
+        return false;
+    }
+    m_BlackboardData.emplace(name, new BlackboardField<T>(std::move(data)));
+    return true;
+}
+
+template <typename T> bool Blackboard::GetData(const std::string& name, T& data)
+{
+    IBlackBoardField* const pField = m_BlackboardData[name];
+    const auto* const pTypedField = dynamic_cast<const BlackboardField<T>*>(pField);
+    if (pTypedField == nullptr)
+    {
+        std::printf("WARNING: Data '%s' of type '%s' not found in Blackboard \n", name.c_str(),
+                    GetReadableTypeName(typeid(T)).c_str());
+        return false;
+    }
+    data = pTypedField->GetData();
+    return true;
+}
+} // namespace Vemox
