@@ -1,0 +1,63 @@
+// The agent of the traffic simulation: a steering agent of radius 3 that owns a Seek behaviour, the
+// path it still has to drive, and the decision making that runs before it steers each frame.
+#pragma once
+
+#include "framework/Agents/SteeringAgent.h"
+#include "framework/VemoxCore/VemoxMath.h"
+
+#include <deque>
+
+namespace Vemox
+{
+class IDecisionMaking;
+class Seek;
+} // namespace Vemox
+
+class Car final : public Vemox::SteeringAgent
+{
+public:
+    /// Path points still to drive, front first (world coordinates).
+    using Path = std::deque<Vemox::Vector2D>;
+
+    static constexpr float Radius = 3.f;
+    /// World units per second.
+    static constexpr float DefaultMaxLinearSpeed = 10.f;
+
+    /// Stands at position with mass 1, facing +x, facing its motion from then on; no steering
+    /// behaviour until the first SeekTo.
+    Car(const Vemox::Vector2D& position, const Vemox::Vector2D& destination, const Vemox::Color& color);
+    /// Deletes the decision making, the Seek and (through BaseAgent) the body.
+    ~Car() override;
+
+    /// Runs the decision making (if any), then steers; deltaTime in seconds.
+    void Update(float deltaTime) override;
+
+    /// Takes ownership; a previously installed, different decision making is deleted.
+    void SetDecisionMaking(Vemox::IDecisionMaking* pDecisionMaking);
+    /// Owned by the car; null until installed.
+    Vemox::IDecisionMaking* GetDecisionMaking() const { return m_pDecisionMaking; }
+
+    /// Aims the car's Seek at target (world coordinates) and makes it the steering behaviour.
+    void SeekTo(const Vemox::Vector2D& target);
+    /// Owned by the car; it becomes the steering behaviour with the first SeekTo.
+    Vemox::Seek* GetSeek() const { return m_pSeek; }
+
+    /// Modifiable: the decision making removes reached points from the front.
+    Path& GetPath() { return m_Path; }
+    const Path& GetPath() const { return m_Path; }
+    /// Replaces the whole path with a copy of path.
+    void SetPath(const Path& path) { m_Path = path; }
+
+    /// The final point of the current path; at construction the destination given.
+    Vemox::Vector2D GetDestination() const { return m_Destination; }
+    void SetDestination(const Vemox::Vector2D& destination) { m_Destination = destination; }
+    /// The position given at construction.
+    Vemox::Vector2D GetStartPosition() const { return m_StartPosition; }
+
+private:
+    Vemox::IDecisionMaking* m_pDecisionMaking = nullptr;
+    Vemox::Seek* m_pSeek = nullptr;
+    Vemox::Vector2D m_StartPosition;
+    Vemox::Vector2D m_Destination;
+    Path m_Path;
+};
