@@ -1,0 +1,155 @@
+// Start-up, frame loop and teardown of the Vemox program, in the framework's fixed order.
+#include "VemoxProgram.h"
+
+#include "framework/VemoxCore/VemoxAssert.h"
+#include "framework/VemoxCore/VemoxException.h"
+#include "framework/VemoxRendering/SDLIntegration/SDLFrame/SDLFrame.h"
+
+#include <SDL.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <memory>
+#include <unistd.h>
+
+namespace Vemox
+{
+namespace
+{
+// Appended to the window title: the build configuration the program ships as.
+constexpr const char* BuildTag = " [RELEASE]";
+
+void WarnBadPosition(const char* pText)
+{
+    std::printf("Warning: Invalid window position argument \"%s\": expected a base-10 integer that fits an "
+                "int. The window is centred.\n",
+                pText);
+}
+
+// Stands in for the console "pause" after a fatal error. Only an interactive user can answer it; a
+// script or CI run must not hang, so without a terminal the program ends at once.
+void WaitForEnterIfInteractive()
+{
+    if (isatty(STDIN_FILENO) == 0)
+        return;
+    std::printf("Press Enter to continue . . .\n");
+    std::fflush(stdout);
+    int c = 0;
+    do
+    {
+        c = std::getchar();
+    } while (c != '\n' && c != EOF);
+}
+} // namespace
+
+bool ParsePositionArgument(const char* pText, int& value)
+{
+    if (pText == nullptr)
+        return false;
+    char* pEnd = nullptr;
+    errno = 0;
+    const long parsed = std::strtol(pText, &pEnd, 10);
+    if (pEnd == pText || errno == ERANGE || parsed < INT_MIN || parsed > INT_MAX)
+        return false;
+    value = static_cast<int>(parsed);
+    return true;
+}
+
+WindowPosition ParseWindowPosition(int argc, const char* const argv[])
+{
+    WindowPosition position;
+    if (argc != 3)
+        return position;
+
+    bool valid = true;
+    for (int i = 0; i < 2; ++i)
+    {
+        int& coordinate = i == 0 ? position.x : position.y;
+        if (!ParsePositionArgument(argv[1 + i], coordinate))
+        {
+            WarnBadPosition(argv[1 + i]);
+            valid = false;
+        }
+    }
+    if (!valid)
+        return WindowPosition{};
+    position.isSet = true;
+    return position;
+}
+
+int RunVemoxProgram(int argc, char* argv[], const std::function<IApp*()>& createApp)
+{
+    std::srand(static_cast<unsigned int>(std::time(nullptr)));
+    const WindowPosition position = ParseWindowPosition(argc, argv);
+    std::fflush(stdout);
+
+    try
+    {
+        WindowParams params;
+        params.windowTitle += BuildTag;
+
+        auto pWindow = std::make_unique<SDLWindow>();
+        pWindow->CreateWindow(params);
+        if (position.isSet)
+            SDL_SetWindowPosition(pWindow->GetSDLWindow(), position.x, position.y);
+
+        auto pFrame = std::make_unique<SDLFrame>(pWindow.get());
+
+        // [camera] Camera2D created here: centre (0, 0), zoom 20, viewport from pWindow->GetWindowParams()
+        // [debug renderer] SDLDebugRenderer2D::GetInstance()->Initialize(camera) here
+        // [ui] VImmediateUI created and Initialize(pWindow->GetSDLWindow(), &pWindow->m_ShouldQuit) here
+        // [physics] PhysicsWorld::GetInstance() here
+
+        FrameTimer* pTimer = FrameTimer::GetInstance();
+        pTimer->Start();
+
+        std::unique_ptr<IApp> pApp(createApp());
+        VEMOX_ASSERT(pApp != nullptr);
+        pApp->Start();
+
+        // The quit flag is tested only here, so the pass in which the quit request arrives completes.
+        while (!pWindow->m_ShouldQuit)
+        {
+            pTimer->Update();
+            const float deltaTime = pTimer->GetElapsed();
+
+            // [ui] event pump: VImmediateUI::ProcessEvents() instead of the window's when
+            // VImmediateUI::WantsInput()
+            pWindow->ProcessEvents();
+            // [ui] VImmediateUI::NewFrame(deltaTime, pWindow->GetSDLWindow()) here
+            // [physics] PhysicsWorld::GetInstance()->Simulate(deltaTime) here
+            // [camera] Camera2D::Update() here
+
+            pApp->Update(deltaTime);
+            // [physics] PhysicsWorld::GetInstance()->RenderDebug() here
+            pApp->Render(deltaTime);
+
+            pFrame->BeginFrame();
+            // [debug renderer] SDLDebugRenderer2D::GetInstance()->Render() here
+            // [ui] VImmediateUI::Render() here, when the UI object exists
+            pFrame->EndFrame();
+        }
+
+        pApp.reset();
+        // [ui] VImmediateUI::Shutdown() and delete here, when the UI object exists
+        // [camera] Camera2D deleted here
+        pFrame.reset();
+        pWindow.reset();
+        // [physics] PhysicsWorld::DestroyInstance() here
+        // [debug renderer] SDLDebugRenderer2D::DestroyInstance() here
+        InputManager::DestroyInstance();
+        FrameTimer::DestroyInstance();
+    }
+    catch (const Vemox_Exception& exception)
+    {
+        std::printf("%s Error:\n", exception.m_Message.c_str());
+        std::fflush(stdout);
+        WaitForEnterIfInteractive();
+        return 1;
+    }
+    return 0;
+}
+} // namespace Vemox
