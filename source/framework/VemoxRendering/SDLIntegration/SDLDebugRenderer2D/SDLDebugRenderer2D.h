@@ -12,13 +12,14 @@
 namespace Vemox
 {
 class Camera2D;
+struct ViewBounds;
 
 /// One vertex of the shared vertex buffer (32 bytes).
 struct DebugVertex
 {
-    float x = 0.f, y = 0.f, z = 0.f;       ///< world position; z is the depth written to clip space
+    float x = 0.f, y = 0.f, z = 0.f;          ///< world position; z is the depth written to clip space
     float r = 0.f, g = 0.f, b = 0.f, a = 0.f; ///< colour, each 0..1
-    float size = 1.f;                        ///< point size in pixels; 1 for lines and triangles
+    float size = 1.f;                         ///< point size in pixels; 1 for lines and triangles
 };
 static_assert(sizeof(DebugVertex) == 32, "DebugVertex must match the vertex buffer layout");
 
@@ -77,10 +78,19 @@ public:
     /// Installs a list that receives every DrawString (not owned; null to stop recording).
     void SetTextRecorder(std::vector<DebugText>* pRecorder) { m_pTextRecorder = pRecorder; }
 
+    /// The column-major orthographic projection of the view bounds that Render sends to the shader.
+    static void BuildProjection(const ViewBounds& bounds, float* pMatrix16);
+
+    /// Attribute locations fixed by the vertex shader's layout qualifiers.
+    static constexpr unsigned int PositionLocation = 0;
+    static constexpr unsigned int ColorLocation = 1;
+    static constexpr unsigned int SizeLocation = 2;
+
 private:
     SDLDebugRenderer2D() = default;
     ~SDLDebugRenderer2D() = default;
 
+    void ReserveStorage();
     void AddVertex(std::vector<DebugVertex>& batch, const Vector2D& position, float depth, const Color& color,
                    float size = 1.f);
 

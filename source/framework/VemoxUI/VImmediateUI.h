@@ -1,0 +1,58 @@
+// Connects Dear ImGui 1.86 to the SDL window and to OpenGL: feeds it display size, time, mouse and
+// keyboard input, renders its draw data with an own shader program, and sets the UI's look.
+#pragma once
+
+struct ImDrawData;
+struct ImGuiIO;
+struct ImGuiStyle;
+struct SDL_Window;
+
+namespace Vemox
+{
+class VImmediateUI
+{
+public:
+    VImmediateUI() = default;
+    ~VImmediateUI() = default;
+    VImmediateUI(const VImmediateUI&) = delete;
+    VImmediateUI& operator=(const VImmediateUI&) = delete;
+
+    /// Once, after the OpenGL context and the debug renderer exist. Creates the UI library's context
+    /// when there is none. pShouldQuit: the window's quit flag (not owned), set by a quit request
+    /// that reaches the UI's event pump.
+    void Initialize(SDL_Window* pWindow, bool* pShouldQuit);
+
+    /// The UI's event pump for frames when the UI captures mouse or keyboard: applies the first event
+    /// of a handled kind and returns; other events before it are dropped, except that a quit request
+    /// still sets the quit flag. Empties the frame's input records, so nothing acts on stale ones.
+    void ProcessEvents();
+
+    /// Starts the UI frame; deltaTime in seconds. Every frame, before any UI call.
+    void NewFrame(float deltaTime, SDL_Window* pWindow);
+
+    /// Ends the UI frame and draws it (ImGui::Render, then RenderDrawLists).
+    void Render();
+
+    /// Draws the UI's draw data; leaves every OpenGL state it changes as it found it.
+    static void RenderDrawLists(ImDrawData* pDrawData);
+
+    /// Deletes the OpenGL objects and shuts the UI library down (which writes "imgui.ini").
+    void Shutdown();
+
+    /// True when the UI wants the mouse or the keyboard (as left by the last frame), i.e. when the
+    /// UI's event pump should run instead of the window's.
+    static bool WantsInput();
+
+    /// Key map and clipboard hooks; part of Initialize, callable without OpenGL.
+    static void SetupIO(ImGuiIO& io);
+    /// Sizes and colours of the UI's look.
+    static void SetupStyle(ImGuiStyle& style);
+
+    unsigned int GetFontTexture() const { return m_FontTexture; }
+
+private:
+    unsigned int m_FontTexture = 0;
+    bool* m_pShouldQuit = nullptr; ///< the window's quit flag, not owned
+    bool m_OwnsContext = false;    ///< Initialize created the UI library's context
+};
+} // namespace Vemox
