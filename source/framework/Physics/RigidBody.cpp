@@ -7,7 +7,6 @@
 #include <box2d/box2d.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <utility>
 
 namespace Vemox
