@@ -98,9 +98,9 @@ int RunVemoxProgram(int argc, char* argv[], const std::function<IApp*()>& create
 
         auto pFrame = std::make_unique<SDLFrame>(pWindow.get());
 
-        // [camera] Camera2D created here: centre (0, 0), zoom 20, viewport from pWindow->GetWindowParams()
+        // [camera] Camera2D created here: centre (0, 0), zoom 20, viewport from the window parameters
         // [debug renderer] SDLDebugRenderer2D::GetInstance()->Initialize(camera) here
-        // [ui] VImmediateUI created and Initialize(pWindow->GetSDLWindow(), &pWindow->m_ShouldQuit) here
+        // [ui] VImmediateUI created, Initialize(pWindow->GetSDLWindow(), &pWindow->m_ShouldQuit)
         // [physics] PhysicsWorld::GetInstance() here
 
         FrameTimer* pTimer = FrameTimer::GetInstance();
@@ -116,8 +116,7 @@ int RunVemoxProgram(int argc, char* argv[], const std::function<IApp*()>& create
             pTimer->Update();
             const float deltaTime = pTimer->GetElapsed();
 
-            // [ui] event pump: VImmediateUI::ProcessEvents() instead of the window's when
-            // VImmediateUI::WantsInput()
+            // [ui] event pump: VImmediateUI::ProcessEvents() instead when VImmediateUI::WantsInput()
             pWindow->ProcessEvents();
             // [ui] VImmediateUI::NewFrame(deltaTime, pWindow->GetSDLWindow()) here
             // [physics] PhysicsWorld::GetInstance()->Simulate(deltaTime) here
