@@ -1,8 +1,239 @@
-// The traffic simulation application: nothing to build, update or draw yet.
+// Start-up, per-frame update and drawing of the traffic simulation, and its debug panel.
 #include "App_TrafficSimulation.h"
 
-void App_TrafficSimulation::Start() {}
+#include "Car.h"
+#include "CarBehavior.h"
+#include "framework/Physics/StaticBoxCollider.h"
+#include "framework/VemoxAI/DecisionMaking/BehaviorTree.h"
+#include "framework/VemoxAI/DecisionMaking/Blackboard.h"
+#include "framework/VemoxAI/VemoxGraphs/GraphRenderer.h"
+#include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/Camera2D.h"
+#include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/SDLDebugRenderer2D.h"
 
-void App_TrafficSimulation::Update(float /*deltaTime*/) {}
+#include <imgui.h>
 
-void App_TrafficSimulation::Render(float /*deltaTime*/) {}
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+using namespace Vemox;
+
+namespace
+{
+constexpr int NrOfColumns = 20;
+constexpr int NrOfRows = 10;
+constexpr int FirstStartCandidate = 42; // a Block cell, so every car draws at least once
+constexpr float PathDotRadius = 2.5f;
+constexpr Color PathDotColor{0.5f, 1.f, 0.25f, 1.f};
+constexpr float VisionRadius = 40.f;
+constexpr Color VisionCircleColor{0.f, 1.f, 0.f, 1.f};
+constexpr Color VisionRayColor{0.f, 0.f, 1.f, 1.f};
+constexpr float PanelWidth = 200.f;
+constexpr float PanelMargin = 10.f;
+
+// One channel of a car colour. The generator's range here is far larger than 32767, so the draw is
+// reduced to 0..32767 first: one rand() call per channel, uniformly spread over [0, 1].
+float RandomChannel() { return static_cast<float>(rand() % 32768) / 32767.f; }
+
+Vector2D Polar(float radius, float angle)
+{
+    return {radius * static_cast<float>(std::cos(static_cast<double>(angle))),
+            radius * static_cast<float>(std::sin(static_cast<double>(angle)))};
+}
+
+void Spacing(int count)
+{
+    for (int i = 0; i < count; ++i)
+        ImGui::Spacing();
+}
+} // namespace
+
+App_TrafficSimulation::App_TrafficSimulation(int nrOfCars) : m_NrOfCars(nrOfCars) {}
+
+App_TrafficSimulation::~App_TrafficSimulation()
+{
+    delete m_pGridGraph;
+    m_pGridGraph = nullptr;
+    delete m_pGraphRenderer;
+    m_pGraphRenderer = nullptr;
+    for (Car*& pCar : m_Cars)
+    {
+        delete pCar;
+        pCar = nullptr;
+    }
+    m_Cars.clear();
+    for (StaticBoxCollider*& pWall : m_Walls)
+    {
+        delete pWall;
+        pWall = nullptr;
+    }
+    m_Walls.clear();
+}
+
+void App_TrafficSimulation::Start()
+{
+    const float width = static_cast<float>(NrOfColumns * m_CellSize);
+    const float height = static_cast<float>(NrOfRows * m_CellSize);
+    m_Walls.push_back(new StaticBoxCollider({-1.f, height / 2.f}, 2.f, height + 4.f));
+    m_Walls.push_back(new StaticBoxCollider({width + 1.f, height / 2.f}, 2.f, height + 4.f));
+    m_Walls.push_back(new StaticBoxCollider({width / 2.f, height + 1.f}, width, 2.f));
+    m_Walls.push_back(new StaticBoxCollider({width / 2.f, -1.f}, width, 2.f));
+
+    m_NrOfNodes = NrOfColumns * NrOfRows;
+    m_pGraphRenderer = new GraphRenderer(1);
+
+    if (Camera2D* pCamera = SDLDebugRenderer2D::GetInstance()->GetActiveCamera())
+    {
+        pCamera->SetZoom(39.f);
+        pCamera->SetCenter({73.f, 35.f});
+    }
+
+    CreateRoadNetwork();
+
+    m_Cars.reserve(static_cast<size_t>(m_NrOfCars));
+    for (int i = 0; i < m_NrOfCars; ++i)
+        SpawnCar();
+
+    // Horizontal approaches start red, vertical ones green; the order is the update and drawing order.
+    m_TrafficLights = {
+        {83, 84, 8.f, true, 8.f},   {106, 105, 8.f, true, 8.f}, {88, 89, 8.f, true, 8.f},
+        {111, 110, 8.f, true, 8.f}, {93, 94, 8.f, true, 8.f},   {116, 115, 8.f, true, 8.f},
+        {124, 104, 0.f, false, 8.f}, {65, 85, 0.f, false, 8.f},  {129, 109, 0.f, false, 8.f},
+        {70, 90, 0.f, false, 8.f},   {134, 114, 0.f, false, 8.f}, {75, 95, 0.f, false, 8.f},
+    };
+}
+
+void App_TrafficSimulation::SpawnCar()
+{
+    int startNode = FirstStartCandidate;
+    while (m_pGridGraph->GetNode(startNode)->GetTerrainType() == TerrainType::Block)
+    {
+        do
+        {
+            startNode = rand() % m_NrOfNodes;
+        } while (std::find(m_TakenStartNodes.begin(), m_TakenStartNodes.end(), startNode) != m_TakenStartNodes.end());
+    }
+    m_TakenStartNodes.push_back(startNode);
+
+    const Vector2D position = m_pGridGraph->GetNodeWorldPos(startNode);
+    const float red = RandomChannel();
+    const float blue = RandomChannel();
+    const float green = RandomChannel();
+
+    Car* pCar = new Car(position, position, Color{red, green, blue, 1.f});
+    pCar->SetDecisionMaking(new BehaviorTree(CreateBlackboard(pCar), CarBehavior::CreateCarBehaviorRoot()));
+    m_Cars.push_back(pCar);
+}
+
+Blackboard* App_TrafficSimulation::CreateBlackboard(Car* pCar)
+{
+    Blackboard* pBlackboard = new Blackboard();
+    pBlackboard->AddData("Car", pCar);
+    pBlackboard->AddData("GridGraph", m_pGridGraph);
+    pBlackboard->AddData("Heuristic", m_pHeuristic);
+    pBlackboard->AddData("CarsVector", &m_Cars);
+    return pBlackboard;
+}
+
+void App_TrafficSimulation::Update(float deltaTime)
+{
+    BuildDebugPanel();
+    for (Car* pCar : m_Cars)
+        pCar->Update(deltaTime);
+    UpdateTrafficLights(deltaTime);
+}
+
+void App_TrafficSimulation::BuildDebugPanel()
+{
+    float width = 901.f;
+    float height = 451.f;
+    if (const Camera2D* pCamera = SDLDebugRenderer2D::GetInstance()->GetActiveCamera())
+    {
+        width = static_cast<float>(pCamera->GetWidth());
+        height = static_cast<float>(pCamera->GetHeight());
+    }
+
+    ImGui::SetNextWindowPos(ImVec2(width - PanelWidth - PanelMargin, PanelMargin), ImGuiCond_Always);
+    ImGui::SetNextWindowSize(ImVec2(PanelWidth, height - 2.f * PanelMargin), ImGuiCond_Always);
+    bool isOpen = true; // the close button is shown but has no effect
+    ImGui::Begin("Traffic Simulation", &isOpen,
+                 ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoCollapse);
+    ImGui::PushAllowKeyboardFocus(false);
+    ImGui::Spacing();
+    ImGui::Separator();
+    Spacing(2);
+
+    const float framerate = ImGui::GetIO().Framerate;
+    ImGui::Text("STATS");
+    ImGui::Indent();
+    ImGui::Text("%.3f ms/frame", 1000.0f / framerate);
+    ImGui::Text("%.1f FPS", framerate);
+    ImGui::Unindent();
+
+    ImGui::Spacing();
+    ImGui::Separator();
+    Spacing(2);
+    ImGui::Text("Using A* Pathfinding");
+    Spacing(2);
+    ImGui::Separator();
+    Spacing(2);
+
+    ImGui::Text("Car Debug");
+    ImGui::Checkbox("Draw Path of First Car", &m_DrawPathOfFirstCar);
+    ImGui::Checkbox("Draw vision of First Car", &m_DrawVisionOfFirstCar);
+
+    ImGui::Spacing();
+    ImGui::Separator();
+    Spacing(2);
+    ImGui::Checkbox("Grid", &m_DrawGrid);
+    ImGui::Checkbox("NodeNumbers", &m_DrawNodeNumbers);
+    ImGui::Checkbox("Connections", &m_DrawConnections);
+    ImGui::Checkbox("Connections Costs", &m_DrawConnectionCosts);
+
+    ImGui::Spacing();
+    ImGui::PopAllowKeyboardFocus();
+    ImGui::End();
+}
+
+void App_TrafficSimulation::Render(float deltaTime)
+{
+    SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
+    m_pGraphRenderer->RenderGraph(m_pGridGraph, m_DrawGrid, m_DrawNodeNumbers, m_DrawConnections,
+                                  m_DrawConnectionCosts);
+
+    if (m_DrawPathOfFirstCar && !m_Cars.empty())
+    {
+        for (const Vector2D& point : m_Cars[0]->GetPath())
+            pRenderer->DrawSolidCircle(point, PathDotRadius, {0.f, 0.f}, PathDotColor, 0.f);
+    }
+
+    for (Car* pCar : m_Cars)
+        pCar->Render(deltaTime);
+
+    if (m_DrawVisionOfFirstCar && !m_Cars.empty())
+    {
+        const Vector2D p = m_Cars[0]->GetPosition();
+        const CarBehavior::VisionCone cone = CarBehavior::GetVisionCone(m_Cars[0]->GetRotation());
+        pRenderer->DrawCircle(p, VisionRadius, VisionCircleColor, 0.f);
+        pRenderer->DrawSegment(p, p + Polar(VisionRadius, cone.lo), VisionRayColor, 0.f);
+        pRenderer->DrawSegment(p, p + Polar(VisionRadius, cone.hi), VisionRayColor, 0.f);
+    }
+
+    RenderTrafficLights();
+}
+
+App_TrafficSimulation::DebugSwitches App_TrafficSimulation::GetDebugSwitches() const
+{
+    return {m_DrawPathOfFirstCar, m_DrawVisionOfFirstCar, m_DrawGrid,
+            m_DrawNodeNumbers,    m_DrawConnections,      m_DrawConnectionCosts};
+}
+
+void App_TrafficSimulation::SetDebugSwitches(const DebugSwitches& switches)
+{
+    m_DrawPathOfFirstCar = switches.drawPathOfFirstCar;
+    m_DrawVisionOfFirstCar = switches.drawVisionOfFirstCar;
+    m_DrawGrid = switches.drawGrid;
+    m_DrawNodeNumbers = switches.drawNodeNumbers;
+    m_DrawConnections = switches.drawConnections;
+    m_DrawConnectionCosts = switches.drawConnectionCosts;
+}

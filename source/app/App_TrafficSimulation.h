@@ -1,15 +1,81 @@
-// The traffic simulation application, run by the Vemox program.
+// The traffic simulation: a grid road network with traffic lights and walls, cars that each run a
+// behaviour tree over their own blackboard, the graph renderer and the debug panel.
 #pragma once
 
+#include "TrafficLight.h"
+#include "TrafficTypes.h"
+#include "framework/VemoxAI/VemoxGraphs/AStar.h"
 #include "framework/VemoxCore/IApp.h"
+
+#include <vector>
+
+namespace Vemox
+{
+class Blackboard;
+class GraphRenderer;
+class StaticBoxCollider;
+} // namespace Vemox
 
 class App_TrafficSimulation final : public Vemox::IApp
 {
 public:
-    App_TrafficSimulation() = default;
-    ~App_TrafficSimulation() override = default;
+    static constexpr int DefaultNrOfCars = 20;
+    /// Largest car count: cars start on distinct road cells, and there are 128 of them.
+    static constexpr int MaxNrOfCars = 128;
+
+    /// nrOfCars: cars spawned by Start, 1..MaxNrOfCars.
+    explicit App_TrafficSimulation(int nrOfCars = DefaultNrOfCars);
+    ~App_TrafficSimulation() override;
 
     void Start() override;
     void Update(float deltaTime) override;
     void Render(float deltaTime) override;
+
+    /// Builds the 20 x 10 grid, its terrain and its 148 one-way road connections.
+    void CreateRoadNetwork();
+    /// A new blackboard for one car with "Car", "GridGraph", "Heuristic" and "CarsVector". Owned by the caller.
+    Vemox::Blackboard* CreateBlackboard(Car* pCar);
+    void UpdateTrafficLights(float deltaTime);
+    void RenderTrafficLights() const;
+
+    const std::vector<Car*>& GetCars() const { return m_Cars; }
+    const std::vector<int>& GetTakenStartNodes() const { return m_TakenStartNodes; }
+    const std::vector<Vemox::StaticBoxCollider*>& GetWalls() const { return m_Walls; }
+    const std::vector<TrafficLight>& GetTrafficLights() const { return m_TrafficLights; }
+    TrafficGraph* GetGraph() const { return m_pGridGraph; }
+    int GetNrOfNodes() const { return m_NrOfNodes; }
+
+    /// The panel's switches, also settable for runs without a UI.
+    struct DebugSwitches
+    {
+        bool drawPathOfFirstCar = false;
+        bool drawVisionOfFirstCar = false;
+        bool drawGrid = true;
+        bool drawNodeNumbers = false;
+        bool drawConnections = false;
+        bool drawConnectionCosts = false;
+    };
+    DebugSwitches GetDebugSwitches() const;
+    void SetDebugSwitches(const DebugSwitches& switches);
+
+private:
+    void SpawnCar();
+    void BuildDebugPanel();
+
+    int m_NrOfCars = DefaultNrOfCars;
+    std::vector<Car*> m_Cars;
+    std::vector<int> m_TakenStartNodes;
+    std::vector<Vemox::StaticBoxCollider*> m_Walls;
+    std::vector<TrafficLight> m_TrafficLights;
+    bool m_DrawPathOfFirstCar = false;
+    bool m_DrawVisionOfFirstCar = false;
+    int m_NrOfNodes = 0;
+    unsigned int m_CellSize = 15;
+    TrafficGraph* m_pGridGraph = nullptr;
+    Vemox::GraphRenderer* m_pGraphRenderer = nullptr;
+    bool m_DrawGrid = true;
+    bool m_DrawNodeNumbers = false;
+    bool m_DrawConnections = false;
+    bool m_DrawConnectionCosts = false;
+    Vemox::Heuristic m_pHeuristic = Vemox::Chebyshev;
 };

@@ -1,0 +1,317 @@
+// The car's leaves on hand-placed cars: destination and path-point tests, planning, the vision rules
+// and the speed taken from the road.
+#include "app/Car.h"
+#include "app/CarBehavior.h"
+#include "app/HeadlessSimulation.h"
+#include "framework/Physics/RigidBody.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+
+using namespace Vemox;
+
+namespace
+{
+TrafficGraph* g_pRecordingGraph = nullptr;
+float g_StraightThroughCost = -1.f;
+float g_RingIntoMiddleCost = -1.f;
+
+// A Chebyshev heuristic that also records what the search sees of the raised costs.
+float RecordingHeuristic(float dx, float dy)
+{
+    g_StraightThroughCost = g_pRecordingGraph->GetConnection(83, 84)->GetCost() +
+                            g_pRecordingGraph->GetConnection(84, 85)->GetCost() +
+                            g_pRecordingGraph->GetConnection(85, 86)->GetCost();
+    g_RingIntoMiddleCost = g_pRecordingGraph->GetConnection(80, 100)->GetCost();
+    return Chebyshev(dx, dy);
+}
+
+Vector2D CellCentre(int node) { return {static_cast<float>(node % 20) * 15.f + 7.5f, static_cast<float>(node / 20) * 15.f + 7.5f}; }
+
+class CarBehaviorTest : public ::testing::Test
+{
+protected:
+    ~CarBehaviorTest() override
+    {
+        m_Blackboards.clear();
+        for (Car* pCar : m_Cars)
+            delete pCar;
+    }
+
+    /// A car at `position` with body angle `angle` and linear velocity `velocity`.
+    Car* AddCar(const Vector2D& position, float angle = 0.f, const Vector2D& velocity = {0.f, 0.f})
+    {
+        Car* pCar = new Car(position, position, Color{1.f, 0.f, 0.f, 1.f});
+        pCar->GetRigidBody()->SetTransform(position, angle);
+        pCar->SetLinearVelocity(velocity);
+        m_Cars.push_back(pCar);
+        auto pBlackboard = std::make_unique<Blackboard>();
+        pBlackboard->AddData("Car", pCar);
+        pBlackboard->AddData("GridGraph", m_pGraph);
+        pBlackboard->AddData("Heuristic", static_cast<Heuristic>(Chebyshev));
+        pBlackboard->AddData("CarsVector", &m_Cars);
+        m_Blackboards.push_back(std::move(pBlackboard));
+        return pCar;
+    }
+    Blackboard* BlackboardOf(const Car* pCar)
+    {
+        for (size_t i = 0; i < m_Cars.size(); ++i)
+            if (m_Cars[i] == pCar)
+                return m_Blackboards[i].get();
+        return nullptr;
+    }
+    bool InSight(const Car* pCar) { return CarBehavior::IsCarInSight(BlackboardOf(pCar)); }
+
+    HeadlessSimulation m_Simulation{{0, false}};
+    TrafficGraph* m_pGraph = m_Simulation.GetApp().GetGraph();
+    std::vector<Car*> m_Cars;
+    std::vector<std::unique_ptr<Blackboard>> m_Blackboards;
+};
+} // namespace
+
+TEST_F(CarBehaviorTest, DestinationTestComparesCellsNotPoints)
+{
+    Car* pCar = AddCar({20.f, 8.f});
+    pCar->SetDestination(CellCentre(1));
+    pCar->SetPath({CellCentre(0), CellCentre(20)});
+    EXPECT_TRUE(CarBehavior::IsAtDestination(BlackboardOf(pCar))); // a path left over does not matter
+    pCar->SetDestination(CellCentre(0));
+    EXPECT_FALSE(CarBehavior::IsAtDestination(BlackboardOf(pCar)));
+}
+
+TEST_F(CarBehaviorTest, ReachingTheNextPointDropsIt)
+{
+    Car* pCar = AddCar(CellCentre(1) + Vector2D{6.f, -6.f});
+    pCar->SetPath({CellCentre(1), CellCentre(0)});
+    EXPECT_TRUE(CarBehavior::HasReachedNextPathPoint(BlackboardOf(pCar)));
+    ASSERT_EQ(pCar->GetPath().size(), 1u);
+    EXPECT_EQ(pCar->GetPath().front(), CellCentre(0));
+    EXPECT_FALSE(CarBehavior::HasReachedNextPathPoint(BlackboardOf(pCar)));
+    EXPECT_EQ(pCar->GetPath().size(), 1u);
+
+    EXPECT_EQ(CarBehavior::SeekNextPathPoint(BlackboardOf(pCar)), BehaviorState::Success);
+    EXPECT_NE(pCar->GetSteeringBehavior(), nullptr);
+}
+
+TEST_F(CarBehaviorTest, PlanningPicksRoadGoalsAndRestoresRaisedCosts)
+{
+    m_Simulation.GetApp().UpdateTrafficLights(0.1f);
+    Car* pCar = AddCar(CellCentre(83));
+    for (unsigned int seed = 1; seed <= 200; ++seed)
+    {
+        srand(seed);
+        pCar->SetPosition(CellCentre(83));
+        ASSERT_EQ(CarBehavior::PlanPathToRandomDestination(BlackboardOf(pCar)), BehaviorState::Success);
+        const auto& path = pCar->GetPath();
+        ASSERT_GE(path.size(), 2u);
+        EXPECT_EQ(path.front(), CellCentre(83));
+        EXPECT_EQ(pCar->GetDestination(), path.back());
+        const int goal = m_pGraph->GetNodeIdxAtWorldPos(path.back());
+        EXPECT_NE(goal, 83);
+        EXPECT_NE(m_pGraph->GetNode(goal)->GetTerrainType(), TerrainType::Block);
+        // Consecutive points are joined by road connections.
+        for (auto it = path.begin(); std::next(it) != path.end(); ++it)
+        {
+            EXPECT_NE(m_pGraph->GetConnection(m_pGraph->GetNodeIdxAtWorldPos(*it),
+                                              m_pGraph->GetNodeIdxAtWorldPos(*std::next(it))),
+                      nullptr);
+        }
+    }
+    EXPECT_EQ(m_pGraph->GetConnection(80, 100)->GetCost(), 30.f);
+    EXPECT_EQ(m_pGraph->GetConnection(119, 99)->GetCost(), 30.f);
+    for (auto [from, to] : {std::pair{104, 84}, {84, 85}, {85, 105}, {105, 104}, {109, 89}, {89, 90}, {90, 110},
+                            {110, 109}, {114, 94}, {94, 95}, {95, 115}, {115, 114}})
+        EXPECT_EQ(m_pGraph->GetConnection(from, to)->GetCost(), 50.f) << from << " -> " << to;
+    // The lights' connections keep what the lights wrote.
+    EXPECT_EQ(m_pGraph->GetConnection(83, 84)->GetCost(), 0.f);
+}
+
+TEST_F(CarBehaviorTest, SearchSeesRaisedJunctionCostsAndTheLight)
+{
+    m_Simulation.GetApp().UpdateTrafficLights(0.1f); // light 1 red: 83 -> 84 costs 0
+    Car* pCar = AddCar(CellCentre(83));
+    g_pRecordingGraph = m_pGraph;
+    g_StraightThroughCost = -1.f;
+    Blackboard blackboard;
+    blackboard.AddData("Car", pCar);
+    blackboard.AddData("GridGraph", m_pGraph);
+    blackboard.AddData("Heuristic", static_cast<Heuristic>(RecordingHeuristic));
+    srand(3);
+    ASSERT_EQ(CarBehavior::PlanPathToRandomDestination(&blackboard), BehaviorState::Success);
+    EXPECT_EQ(g_StraightThroughCost, 0.f + 250.f + 50.f);
+    EXPECT_EQ(g_RingIntoMiddleCost, 250.f);
+    EXPECT_EQ(m_pGraph->GetConnection(84, 85)->GetCost(), 50.f);
+}
+
+TEST_F(CarBehaviorTest, CarOnABlockCellKeepsItsPathAndNeverReadsAnEmptyOne)
+{
+    Car* pCar = AddCar(CellCentre(21)); // a Block cell: no outgoing connections
+    pCar->SetPath({CellCentre(1), CellCentre(0)});
+    pCar->SetDestination(CellCentre(0));
+    EXPECT_EQ(CarBehavior::PlanPathToRandomDestination(BlackboardOf(pCar)), BehaviorState::Failure);
+    ASSERT_EQ(pCar->GetPath().size(), 2u);
+    EXPECT_EQ(pCar->GetDestination(), CellCentre(0));
+
+    pCar->SetPath({});
+    EXPECT_EQ(CarBehavior::SeekNextPathPoint(BlackboardOf(pCar)), BehaviorState::Failure);
+    EXPECT_FALSE(CarBehavior::HasReachedNextPathPoint(BlackboardOf(pCar)));
+    EXPECT_EQ(CarBehavior::SetSpeedFromRoad(BlackboardOf(pCar)), BehaviorState::Failure);
+
+    // The whole tree runs on it without touching the empty path.
+    pCar->SetDestination(CellCentre(21));
+    std::unique_ptr<IBehavior> pRoot(CarBehavior::CreateCarBehaviorRoot());
+    EXPECT_EQ(pRoot->Execute(BlackboardOf(pCar)), BehaviorState::Failure);
+    EXPECT_TRUE(pCar->GetPath().empty());
+}
+
+TEST_F(CarBehaviorTest, LeavesFailOnMissingEntriesWithOneWarning)
+{
+    Blackboard empty;
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(CarBehavior::IsAtDestination(&empty));
+    EXPECT_EQ(CarBehavior::StopCar(&empty), BehaviorState::Failure);
+    const std::string output = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(output, "WARNING: Data 'GridGraph' of type 'Vemox::GridGraph<Vemox::GridTerrainNode, "
+                      "Vemox::GraphConnection>*' not found in Blackboard \n"
+                      "WARNING: Data 'Car' of type 'Car*' not found in Blackboard \n");
+}
+
+TEST_F(CarBehaviorTest, VisionConeBoundsWrapOnce)
+{
+    const CarBehavior::VisionCone straight = CarBehavior::GetVisionCone(0.f);
+    EXPECT_FLOAT_EQ(straight.lo, -1.4835298f);
+    EXPECT_FLOAT_EQ(straight.hi, 0.5235988f);
+    const CarBehavior::VisionCone wrapped = CarBehavior::GetVisionCone(3.f);
+    EXPECT_FLOAT_EQ(wrapped.lo, 1.5164702f);
+    EXPECT_FLOAT_EQ(wrapped.hi, -2.7595868f);
+}
+
+TEST_F(CarBehaviorTest, ConeEdgesAndRange)
+{
+    const Vector2D p{100.f, 70.f};
+    Car* pCar = AddCar(p, 0.f, {10.f, 0.f});
+    // Crossing from the right (moving up), so a car in the cone is waited for.
+    Car* pRightBelow = AddCar(p + Vector2D{10.f, -30.f}, 1.5707964f, {0.f, 10.f});
+    EXPECT_TRUE(InSight(pCar));
+    pRightBelow->SetPosition(p + Vector2D{10.f, 30.f}); // phi about +71.6 degrees: outside
+    EXPECT_FALSE(InSight(pCar));
+    pRightBelow->SetPosition(p + Vector2D{40.f, 0.f}); // squared distance exactly 1600: still seen
+    EXPECT_TRUE(InSight(pCar));
+    pRightBelow->SetPosition({140.00002f, 70.f}); // just beyond 40
+    EXPECT_FALSE(InSight(pCar));
+}
+
+TEST_F(CarBehaviorTest, WrappedConeSeesBehindThePiSeam)
+{
+    const Vector2D p{150.f, 70.f};
+    Car* pCar = AddCar(p, 3.f, {-10.f, 0.f});
+    Car* pOther = AddCar({0.f, 0.f}, 0.f, {0.f, -10.f}); // seen from pCar: crossing from the right
+    for (float phi : {3.1f, -3.0f})
+    {
+        pOther->SetPosition(p + Vector2D{20.f * std::cos(phi), 20.f * std::sin(phi)});
+        EXPECT_TRUE(InSight(pCar)) << phi;
+    }
+    pOther->SetPosition(p + Vector2D{20.f, 0.f}); // phi 0: behind
+    EXPECT_FALSE(InSight(pCar));
+}
+
+TEST_F(CarBehaviorTest, NearestCarDecidesAndTheLaterOneWinsTies)
+{
+    const Vector2D p{100.f, 70.f};
+    Car* pCar = AddCar(p, 0.f, {10.f, 0.f});
+    AddCar(p + Vector2D{30.f, 10.f}, 0.f, {-10.f, 0.f}); // oncoming: never waited for
+    Car* pCrossing = AddCar(p + Vector2D{30.f, -10.f}, 0.f, {0.f, 10.f});
+    EXPECT_TRUE(InSight(pCar)); // equal distances: the later car (crossing) decides
+    pCrossing->SetPosition(p + Vector2D{31.f, -10.f});
+    EXPECT_FALSE(InSight(pCar)); // the nearer, oncoming car decides alone
+}
+
+TEST_F(CarBehaviorTest, FollowingDistanceForTheSameDirection)
+{
+    const Vector2D p{100.f, 70.f};
+    Car* pCar = AddCar(p, 0.f, {10.f, 0.f});
+    Car* pAhead = AddCar(p + Vector2D{20.f, 0.f}, 0.f, {10.f, 0.f});
+    EXPECT_TRUE(InSight(pCar));
+    pAhead->SetPosition(p + Vector2D{20.01f, 0.f});
+    EXPECT_FALSE(InSight(pCar));
+
+    // Both at rest: directions (0, 0) give rel 0, so the same-direction rule applies.
+    pCar->SetLinearVelocity({0.f, 0.f});
+    pAhead->SetLinearVelocity({0.f, 0.f});
+    pAhead->SetPosition(p + Vector2D{15.f, 0.f});
+    EXPECT_TRUE(InSight(pCar));
+    pAhead->SetPosition(p + Vector2D{25.f, 0.f});
+    EXPECT_FALSE(InSight(pCar));
+}
+
+TEST_F(CarBehaviorTest, RightOfWayDependsOnTheRelativeHeadingAndTheOtherCarsSpeedLimit)
+{
+    const Vector2D p{100.f, 70.f};
+    Car* pCar = AddCar(p, 0.f, {1.f, 0.f});
+    Car* pOther = AddCar(p + Vector2D{30.f, -10.f});
+    pOther->SetMaxLinearSpeed(12.5f);
+
+    // Finds a heading whose relative angle, as the car measures it, is exactly `rel`.
+    auto headTo = [&](float rel) {
+        float angle = rel;
+        for (int i = 0; i < 64; ++i)
+        {
+            pOther->SetLinearVelocity({std::cos(angle), std::sin(angle)});
+            const Vector2D t = pOther->GetDirection();
+            const float measured = static_cast<float>(std::atan2(static_cast<double>(t.y), static_cast<double>(t.x)));
+            if (measured == rel)
+                return true;
+            angle = measured < rel ? std::nextafter(angle, 10.f) : std::nextafter(angle, -10.f);
+        }
+        return false;
+    };
+
+    ASSERT_TRUE(headTo(1.0f));
+    EXPECT_TRUE(InSight(pCar));
+    ASSERT_TRUE(headTo(2.0f));
+    EXPECT_TRUE(InSight(pCar));
+    pOther->SetMaxLinearSpeed(0.f); // held itself: no priority from the right
+    EXPECT_FALSE(InSight(pCar));
+    pOther->SetMaxLinearSpeed(12.5f);
+    ASSERT_TRUE(headTo(0.8f));
+    EXPECT_FALSE(InSight(pCar));
+    pOther->SetLinearVelocity({-1.f, 0.f}); // oncoming, rel = pi
+    EXPECT_FALSE(InSight(pCar));
+    pOther->SetLinearVelocity({0.f, -1.f}); // crossing from the left
+    EXPECT_FALSE(InSight(pCar));
+}
+
+TEST_F(CarBehaviorTest, SpeedFollowsTheConnectionCost)
+{
+    m_Simulation.GetApp().UpdateTrafficLights(0.1f); // light 1 red
+    Car* pCar = AddCar(CellCentre(1));
+    Blackboard* pBlackboard = BlackboardOf(pCar);
+
+    pCar->SetPath({CellCentre(0)}); // outer ring
+    EXPECT_EQ(CarBehavior::SetSpeedFromRoad(pBlackboard), BehaviorState::Success);
+    EXPECT_EQ(pCar->GetMaxLinearSpeed(), 7.5f);
+
+    pCar->SetPosition(CellCentre(81)); // middle road
+    pCar->SetPath({CellCentre(82)});
+    CarBehavior::SetSpeedFromRoad(pBlackboard);
+    EXPECT_EQ(pCar->GetMaxLinearSpeed(), 12.5f);
+
+    pCar->SetPosition(CellCentre(83)); // approach guarded by light 1
+    pCar->SetPath({CellCentre(84)});
+    CarBehavior::SetSpeedFromRoad(pBlackboard);
+    EXPECT_EQ(pCar->GetMaxLinearSpeed(), 0.f);
+    m_Simulation.GetApp().UpdateTrafficLights(8.5f); // timer below 0
+    m_Simulation.GetApp().UpdateTrafficLights(0.1f); // turns green
+    CarBehavior::SetSpeedFromRoad(pBlackboard);
+    EXPECT_EQ(pCar->GetMaxLinearSpeed(), 12.5f);
+
+    pCar->SetPath({CellCentre(104)}); // no connection from 83 straight to 104
+    CarBehavior::SetSpeedFromRoad(pBlackboard);
+    EXPECT_EQ(pCar->GetMaxLinearSpeed(), 5.f);
+
+    EXPECT_EQ(CarBehavior::StopCar(pBlackboard), BehaviorState::Success);
+    EXPECT_EQ(pCar->GetMaxLinearSpeed(), 0.f);
+}
