@@ -3,7 +3,10 @@
 
 #include "framework/VemoxCore/VemoxAssert.h"
 #include "framework/VemoxCore/VemoxException.h"
+#include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/Camera2D.h"
+#include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/SDLDebugRenderer2D.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLFrame/SDLFrame.h"
+#include "framework/VemoxUI/VImmediateUI.h"
 
 #include <SDL.h>
 
@@ -98,9 +101,13 @@ int RunVemoxProgram(int argc, char* argv[], const std::function<IApp*()>& create
 
         auto pFrame = std::make_unique<SDLFrame>(pWindow.get());
 
-        // [camera] Camera2D created here: centre (0, 0), zoom 20, viewport from the window parameters
-        // [debug renderer] SDLDebugRenderer2D::GetInstance()->Initialize(camera) here
-        // [ui] VImmediateUI created, Initialize(pWindow->GetSDLWindow(), &pWindow->m_ShouldQuit)
+        const WindowParams& windowParams = pWindow->GetWindowParams();
+        auto pCamera =
+            std::make_unique<Camera2D>(Vector2D(0.f, 0.f), 20.f, static_cast<uint32_t>(windowParams.width),
+                                       static_cast<uint32_t>(windowParams.height));
+        SDLDebugRenderer2D::GetInstance()->Initialize(pCamera.get());
+        auto pUI = std::make_unique<VImmediateUI>();
+        pUI->Initialize(pWindow->GetSDLWindow(), &pWindow->m_ShouldQuit);
         // [physics] PhysicsWorld::GetInstance() here
 
         FrameTimer* pTimer = FrameTimer::GetInstance();
@@ -116,29 +123,33 @@ int RunVemoxProgram(int argc, char* argv[], const std::function<IApp*()>& create
             pTimer->Update();
             const float deltaTime = pTimer->GetElapsed();
 
-            // [ui] event pump: VImmediateUI::ProcessEvents() instead when VImmediateUI::WantsInput()
-            pWindow->ProcessEvents();
-            // [ui] VImmediateUI::NewFrame(deltaTime, pWindow->GetSDLWindow()) here
+            // The UI pump runs while the UI has the mouse or keyboard (flags left by the last frame).
+            if (VImmediateUI::WantsInput())
+                pUI->ProcessEvents();
+            else
+                pWindow->ProcessEvents();
+            pUI->NewFrame(deltaTime, pWindow->GetSDLWindow());
             // [physics] PhysicsWorld::GetInstance()->Simulate(deltaTime) here
-            // [camera] Camera2D::Update() here
+            pCamera->Update();
 
             pApp->Update(deltaTime);
             // [physics] PhysicsWorld::GetInstance()->RenderDebug() here
             pApp->Render(deltaTime);
 
             pFrame->BeginFrame();
-            // [debug renderer] SDLDebugRenderer2D::GetInstance()->Render() here
-            // [ui] VImmediateUI::Render() here, when the UI object exists
+            SDLDebugRenderer2D::GetInstance()->Render();
+            pUI->Render();
             pFrame->EndFrame();
         }
 
         pApp.reset();
-        // [ui] VImmediateUI::Shutdown() and delete here, when the UI object exists
-        // [camera] Camera2D deleted here
+        pUI->Shutdown();
+        pUI.reset();
+        pCamera.reset();
         pFrame.reset();
         pWindow.reset();
         // [physics] PhysicsWorld::DestroyInstance() here
-        // [debug renderer] SDLDebugRenderer2D::DestroyInstance() here
+        SDLDebugRenderer2D::DestroyInstance();
         InputManager::DestroyInstance();
         FrameTimer::DestroyInstance();
     }

@@ -432,16 +432,20 @@ void VImmediateUI::RenderDrawLists(ImDrawData* pDrawData)
 
 void VImmediateUI::Shutdown()
 {
-    if (g_VertexArray != 0)
-        glDeleteVertexArrays(1, &g_VertexArray);
-    if (g_VertexBuffer != 0)
-        glDeleteBuffers(1, &g_VertexBuffer);
-    if (g_ElementBuffer != 0)
-        glDeleteBuffers(1, &g_ElementBuffer);
-    if (g_Program != 0)
-        glDeleteProgram(g_Program);
-    if (m_FontTexture != 0)
-        glDeleteTextures(1, &m_FontTexture);
+    // Without a current context the objects are gone with it, and a GL call could crash the driver.
+    if (SDL_GL_GetCurrentContext() != nullptr)
+    {
+        if (g_VertexArray != 0)
+            glDeleteVertexArrays(1, &g_VertexArray);
+        if (g_VertexBuffer != 0)
+            glDeleteBuffers(1, &g_VertexBuffer);
+        if (g_ElementBuffer != 0)
+            glDeleteBuffers(1, &g_ElementBuffer);
+        if (g_Program != 0)
+            glDeleteProgram(g_Program);
+        if (m_FontTexture != 0)
+            glDeleteTextures(1, &m_FontTexture);
+    }
     g_VertexArray = 0;
     g_VertexBuffer = 0;
     g_ElementBuffer = 0;

@@ -234,5 +234,16 @@ TEST_F(DebugRendererGLTest, InitializeReservesBatchesAndBuildsTheProgram)
     EXPECT_GE(m_pRenderer->GetTriangles().capacity(), 512u);
     EXPECT_EQ(m_pRenderer->GetActiveCamera(), &m_Camera);
 }
+// The program deletes the OpenGL context before the renderer; the renderer must not call OpenGL then.
+TEST(DebugRendererTeardownTest, DestroyInstanceAfterTheContextIsGone)
+{
+    Camera2D camera(Vector2D(0.f, 0.f), 20.f, 901, 451);
+    auto pContext = std::make_unique<Testing::OffscreenContext>();
+    SDLDebugRenderer2D::GetInstance()->Initialize(&camera);
+    SDLDebugRenderer2D::GetInstance()->DrawPoint(Vector2D(0.f, 0.f), 3.f, Green, 0.f);
+    pContext.reset();
+    SDLDebugRenderer2D::DestroyInstance();
+    EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
+}
 } // namespace
 } // namespace Vemox

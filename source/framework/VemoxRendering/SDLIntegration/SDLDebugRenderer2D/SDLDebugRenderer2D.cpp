@@ -6,6 +6,7 @@
 #include "framework/VemoxCore/VemoxAssert.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLFrame/OpenGL.h"
 
+#include <SDL.h>
 #include <imgui.h>
 #include <imgui_internal.h>
 
@@ -117,13 +118,18 @@ void SDLDebugRenderer2D::DestroyInstance()
     pRenderer->m_Points.clear();
     pRenderer->m_Lines.clear();
     pRenderer->m_Triangles.clear();
-    // Objects are only deleted when Initialize created them, so windowless runs make no GL call.
-    if (pRenderer->m_Vbo != 0)
-        glDeleteBuffers(1, &pRenderer->m_Vbo);
-    if (pRenderer->m_Vao != 0)
-        glDeleteVertexArrays(1, &pRenderer->m_Vao);
-    if (pRenderer->m_Program != 0)
-        glDeleteProgram(pRenderer->m_Program);
+    // Objects are only deleted when Initialize created them and their context is still current: the
+    // program tears the context down first, which frees them, and a GL call without a context crashes
+    // some drivers. Windowless runs make no GL call at all.
+    if (SDL_GL_GetCurrentContext() != nullptr)
+    {
+        if (pRenderer->m_Vbo != 0)
+            glDeleteBuffers(1, &pRenderer->m_Vbo);
+        if (pRenderer->m_Vao != 0)
+            glDeleteVertexArrays(1, &pRenderer->m_Vao);
+        if (pRenderer->m_Program != 0)
+            glDeleteProgram(pRenderer->m_Program);
+    }
     delete pRenderer;
     s_pInstance = nullptr;
 }
