@@ -1,6 +1,7 @@
 // Start-up, frame loop and teardown of the Vemox program, in the framework's fixed order.
 #include "VemoxProgram.h"
 
+#include "framework/Physics/PhysicsWorld.h"
 #include "framework/VemoxCore/VemoxAssert.h"
 #include "framework/VemoxCore/VemoxException.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/Camera2D.h"
@@ -108,7 +109,7 @@ int RunVemoxProgram(int argc, char* argv[], const std::function<IApp*()>& create
         SDLDebugRenderer2D::GetInstance()->Initialize(pCamera.get());
         auto pUI = std::make_unique<VImmediateUI>();
         pUI->Initialize(pWindow->GetSDLWindow(), &pWindow->m_ShouldQuit);
-        // [physics] PhysicsWorld::GetInstance() here
+        PhysicsWorld::GetInstance();
 
         FrameTimer* pTimer = FrameTimer::GetInstance();
         pTimer->Start();
@@ -129,11 +130,11 @@ int RunVemoxProgram(int argc, char* argv[], const std::function<IApp*()>& create
             else
                 pWindow->ProcessEvents();
             pUI->NewFrame(deltaTime, pWindow->GetSDLWindow());
-            // [physics] PhysicsWorld::GetInstance()->Simulate(deltaTime) here
+            PhysicsWorld::GetInstance()->Simulate(deltaTime);
             pCamera->Update();
 
             pApp->Update(deltaTime);
-            // [physics] PhysicsWorld::GetInstance()->RenderDebug() here
+            PhysicsWorld::GetInstance()->RenderDebug();
             pApp->Render(deltaTime);
 
             pFrame->BeginFrame();
@@ -148,7 +149,8 @@ int RunVemoxProgram(int argc, char* argv[], const std::function<IApp*()>& create
         pCamera.reset();
         pFrame.reset();
         pWindow.reset();
-        // [physics] PhysicsWorld::DestroyInstance() here
+        // The application, and with it every body, is gone by now.
+        PhysicsWorld::DestroyInstance();
         SDLDebugRenderer2D::DestroyInstance();
         InputManager::DestroyInstance();
         FrameTimer::DestroyInstance();
