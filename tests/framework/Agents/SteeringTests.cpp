@@ -14,20 +14,6 @@ using Vemox::SteeringOutput;
 using Vemox::TargetData;
 using Vemox::Vector2D;
 
-TEST(SteeringRecords, StartAtZeroAndValid)
-{
-    const SteeringOutput output;
-    EXPECT_EQ(output.LinearVelocity, Vector2D(0.f, 0.f));
-    EXPECT_EQ(output.AngularVelocity, 0.f);
-    EXPECT_TRUE(output.IsValid);
-
-    const TargetData target(Vector2D(4.f, 5.f));
-    EXPECT_EQ(target.Position, Vector2D(4.f, 5.f));
-    EXPECT_EQ(target.Orientation, 0.f);
-    EXPECT_EQ(target.LinearVelocity, Vector2D(0.f, 0.f));
-    EXPECT_EQ(target.AngularVelocity, 0.f);
-}
-
 using SeekTest = AgentTest;
 
 TEST_F(SeekTest, HeadsForTheTargetAtTheAgentsMaximumSpeed)

@@ -26,15 +26,6 @@ RigidBodyDefinition DynamicDefinition()
 
 using RigidBodyTest = PhysicsTest;
 
-TEST_F(RigidBodyTest, DefinitionDefaultsDescribeAnAwakeKinematicBody)
-{
-    const RigidBodyDefinition definition;
-    EXPECT_FLOAT_EQ(definition.LinearDamping, 0.1f);
-    EXPECT_FLOAT_EQ(definition.AngularDamping, 0.01f);
-    EXPECT_EQ(definition.Type, BodyType::Kinematic);
-    EXPECT_FALSE(definition.AllowSleep);
-}
-
 TEST_F(RigidBodyTest, DefinitionFieldsReachTheBox2DBody)
 {
     RigidBody body(RigidBodyDefinition(0.3f, 0.7f, BodyType::Dynamic, true), Vector2D(2.f, -3.f), 5);
@@ -138,16 +129,6 @@ TEST_F(RigidBodyTest, PolygonFixtureTakesItsVertices)
     const auto* pPolygon = static_cast<const b2PolygonShape*>(body.GetFixtures()[0]->GetShape());
     EXPECT_EQ(pPolygon->m_count, 3);
     EXPECT_NEAR(body.GetMass(), 6.f, 1e-4f);
-}
-
-TEST_F(RigidBodyTest, FixturesAccumulateInCreationOrder)
-{
-    RigidBody body(DynamicDefinition(), Vector2D(0.f, 0.f), 0);
-    body.AddShape(PhysicsShape::MakeCircle(1.f));
-    body.AddShape(PhysicsShape::MakeBox(1.f, 1.f, 0.f));
-    ASSERT_EQ(body.GetFixtures().size(), 2u);
-    EXPECT_EQ(body.GetFixtures()[0]->GetType(), b2Shape::e_circle);
-    EXPECT_EQ(body.GetFixtures()[1]->GetType(), b2Shape::e_polygon);
 }
 
 TEST_F(RigidBodyTest, UnknownShapeKindsAndDegenerateShapesAddNothing)
