@@ -1,0 +1,239 @@
+// Traffic statistics gathered from the application's own state after every frame.
+#include "TrafficMonitor.h"
+
+#include "app/Car.h"
+#include "app/CarBehavior.h"
+#include "framework/Physics/PhysicsWorld.h"
+#include "framework/Physics/RigidBody.h"
+
+#include <box2d/box2d.h>
+
+#include <cmath>
+
+using namespace Vemox;
+
+namespace
+{
+constexpr float WorldWidth = 300.f;
+constexpr float WorldHeight = 150.f;
+
+std::pair<const b2Body*, const b2Body*> OrderedPair(const b2Body* pA, const b2Body* pB)
+{
+    return pA < pB ? std::make_pair(pA, pB) : std::make_pair(pB, pA);
+}
+
+class Fnv1a
+{
+public:
+    void Add(const void* pData, size_t size)
+    {
+        const auto* pBytes = static_cast<const unsigned char*>(pData);
+        for (size_t i = 0; i < size; ++i)
+        {
+            m_Hash ^= pBytes[i];
+            m_Hash *= 1099511628211ull;
+        }
+    }
+    void Add(float value) { Add(&value, sizeof(value)); }
+    void Add(const Vector2D& value)
+    {
+        Add(value.x);
+        Add(value.y);
+    }
+    std::uint64_t Get() const { return m_Hash; }
+
+private:
+    std::uint64_t m_Hash = 14695981039346656037ull;
+};
+} // namespace
+
+TrafficMonitor::TrafficMonitor(const App_TrafficSimulation& app) : m_App(app)
+{
+    const size_t nrOfCars = app.GetCars().size();
+    m_TripStart.assign(nrOfCars, -1.0);
+    m_StandingFor.assign(nrOfCars, 0.0);
+    for (const Car* pCar : app.GetCars())
+    {
+        m_Destinations.push_back(pCar->GetDestination());
+        m_CarBodies.insert(pCar->GetRigidBody()->GetBody());
+    }
+}
+
+StopReason TrafficMonitor::Classify(const Car& car) const
+{
+    if (car.GetLinearVelocity().Magnitude() >= StandStillSpeed)
+        return StopReason::Moving;
+    if (car.GetMaxLinearSpeed() != 0.f)
+        return StopReason::Other;
+
+    // A speed limit of 0 comes from a closed connection ahead (a red light) or from the vision rule.
+    const TrafficGraph* pGraph = m_App.GetGraph();
+    if (!car.GetPath().empty())
+    {
+        const GridTerrainNode* pFrom = pGraph->GetNodeAtWorldPos(car.GetPosition());
+        const GridTerrainNode* pTo = pGraph->GetNodeAtWorldPos(car.GetPath().front());
+        if (pFrom != nullptr && pTo != nullptr)
+        {
+            const GraphConnection* pConnection = pGraph->GetConnection(pFrom->GetIndex(), pTo->GetIndex());
+            if (pConnection != nullptr && pConnection->GetCost() == 0.f)
+                return StopReason::RedLight;
+        }
+    }
+    return StopReason::AnotherCar;
+}
+
+void TrafficMonitor::Observe(float deltaTime)
+{
+    m_SimulatedTime += deltaTime;
+    const auto& cars = m_App.GetCars();
+    Snapshot snapshot;
+    float speedSum = 0.f;
+
+    for (size_t i = 0; i < cars.size(); ++i)
+    {
+        const Car& car = *cars[i];
+        const Vector2D position = car.GetPosition();
+        if (!std::isfinite(position.x) || !std::isfinite(position.y))
+            m_CarsNonFinite.insert(static_cast<int>(i));
+        else if (position.x < 0.f || position.x > WorldWidth || position.y < 0.f || position.y > WorldHeight)
+            m_CarsOutside.insert(static_cast<int>(i));
+
+        // A new destination means a new plan; every plan after the first ends a trip.
+        if (car.GetDestination() != m_Destinations[i])
+        {
+            m_Destinations[i] = car.GetDestination();
+            if (m_TripStart[i] >= 0.0)
+            {
+                ++m_TripsCompleted;
+                m_TotalTripTime += m_SimulatedTime - m_TripStart[i];
+            }
+            m_TripStart[i] = m_SimulatedTime;
+        }
+
+        const float speed = car.GetLinearVelocity().Magnitude();
+        speedSum += speed;
+        m_SpeedSum += static_cast<double>(speed) * deltaTime;
+        m_CarTime += deltaTime;
+
+        switch (Classify(car))
+        {
+        case StopReason::Moving:
+            ++snapshot.moving;
+            break;
+        case StopReason::RedLight:
+            ++snapshot.stoppedAtRedLight;
+            m_RedLightTime += deltaTime;
+            break;
+        case StopReason::AnotherCar:
+            ++snapshot.stoppedForAnotherCar;
+            m_AnotherCarTime += deltaTime;
+            break;
+        case StopReason::Other:
+            break;
+        }
+
+        if (speed < StandStillSpeed)
+        {
+            m_StandingFor[i] += deltaTime;
+            m_LongestStandStill = std::max(m_LongestStandStill, m_StandingFor[i]);
+        }
+        else
+        {
+            m_StandingFor[i] = 0.0;
+        }
+    }
+    snapshot.meanSpeed = cars.empty() ? 0.f : speedSum / static_cast<float>(cars.size());
+    m_LastSnapshot = snapshot;
+    CountNewContacts();
+}
+
+void TrafficMonitor::CountNewContacts()
+{
+    const b2World* pWorld = PhysicsWorld::GetInstance()->GetWorld();
+    if (pWorld == nullptr)
+        return;
+    m_TouchingNow.clear();
+    for (const b2Contact* pContact = pWorld->GetContactList(); pContact != nullptr; pContact = pContact->GetNext())
+    {
+        if (!pContact->IsTouching())
+            continue;
+        const b2Body* pA = pContact->GetFixtureA()->GetBody();
+        const b2Body* pB = pContact->GetFixtureB()->GetBody();
+        if (m_CarBodies.count(pA) == 0 || m_CarBodies.count(pB) == 0)
+            continue;
+        const auto pair = OrderedPair(pA, pB);
+        m_TouchingNow.insert(pair);
+        if (m_TouchingPairs.count(pair) == 0)
+            ++m_CarContactsBegun;
+    }
+    m_TouchingPairs.swap(m_TouchingNow);
+}
+
+double TrafficMonitor::GetMeanTripTime() const
+{
+    return m_TripsCompleted > 0 ? m_TotalTripTime / m_TripsCompleted : 0.0;
+}
+
+double TrafficMonitor::GetMeanSpeed() const { return m_CarTime > 0.0 ? m_SpeedSum / m_CarTime : 0.0; }
+double TrafficMonitor::GetRedLightShare() const { return m_CarTime > 0.0 ? m_RedLightTime / m_CarTime : 0.0; }
+double TrafficMonitor::GetAnotherCarShare() const { return m_CarTime > 0.0 ? m_AnotherCarTime / m_CarTime : 0.0; }
+
+std::vector<int> TrafficMonitor::GetGridlockedCars() const
+{
+    std::vector<int> ids;
+    for (size_t i = 0; i < m_StandingFor.size(); ++i)
+        if (m_StandingFor[i] > GridlockSeconds)
+            ids.push_back(static_cast<int>(i));
+    return ids;
+}
+
+bool TrafficMonitor::HasCircularWait() const
+{
+    const auto& cars = m_App.GetCars();
+    const size_t nrOfCars = cars.size();
+    // Each standing car points at the nearest car in its vision cone, when that one stands too.
+    std::vector<int> waitsOn(nrOfCars, -1);
+    for (size_t i = 0; i < nrOfCars; ++i)
+    {
+        if (cars[i]->GetLinearVelocity().Magnitude() >= StandStillSpeed)
+            continue;
+        const Car* pSeen = CarBehavior::FindCarInSight(cars[i], cars);
+        if (pSeen == nullptr || pSeen->GetLinearVelocity().Magnitude() >= StandStillSpeed)
+            continue;
+        for (size_t j = 0; j < nrOfCars; ++j)
+            if (cars[j] == pSeen)
+                waitsOn[i] = static_cast<int>(j);
+    }
+    // Every car has at most one successor, so a walk of nrOfCars steps from any car ends in a cycle
+    // exactly when the chain never breaks.
+    for (size_t start = 0; start < nrOfCars; ++start)
+    {
+        int current = static_cast<int>(start);
+        size_t steps = 0;
+        while (current >= 0 && steps <= nrOfCars)
+        {
+            current = waitsOn[static_cast<size_t>(current)];
+            ++steps;
+        }
+        if (current >= 0)
+            return true;
+    }
+    return false;
+}
+
+std::uint64_t HashSimulationState(const App_TrafficSimulation& app)
+{
+    Fnv1a hash;
+    for (const Car* pCar : app.GetCars())
+    {
+        hash.Add(pCar->GetPosition());
+        hash.Add(pCar->GetLinearVelocity());
+        hash.Add(pCar->GetRotation());
+        const auto& path = pCar->GetPath();
+        const std::uint64_t length = path.size();
+        hash.Add(&length, sizeof(length));
+        for (const Vector2D& point : path)
+            hash.Add(point);
+    }
+    return hash.Get();
+}

@@ -1,0 +1,98 @@
+// Watches a running traffic simulation frame by frame and keeps its statistics: how the cars move and
+// why they stand, completed trips, gridlock, car-car contacts and the integrity of every position.
+#pragma once
+
+#include "app/App_TrafficSimulation.h"
+
+#include <cstdint>
+#include <set>
+#include <utility>
+#include <vector>
+
+class b2Body;
+
+/// Why a car stands still in a frame.
+enum class StopReason
+{
+    Moving,
+    RedLight,   ///< in front of a closed junction approach
+    AnotherCar, ///< held by its vision rule
+    Other,      ///< slowing down or between decisions
+};
+
+class TrafficMonitor
+{
+public:
+    /// Speed (world units per second) below which a car counts as standing still.
+    static constexpr float StandStillSpeed = 0.5f;
+    /// Standing still longer than this (simulated seconds) counts as gridlock.
+    static constexpr float GridlockSeconds = 60.f;
+
+    /// The application is observed, not owned; it must have been started.
+    explicit TrafficMonitor(const App_TrafficSimulation& app);
+
+    /// Observes the state after one frame of deltaTime seconds.
+    void Observe(float deltaTime);
+
+    /// Classifies one car of the application as it stands now.
+    StopReason Classify(const Car& car) const;
+
+    struct Snapshot
+    {
+        int moving = 0;
+        int stoppedAtRedLight = 0;
+        int stoppedForAnotherCar = 0;
+        float meanSpeed = 0.f; ///< world units per second, over all cars
+    };
+    /// The cars as they were at the last Observe.
+    const Snapshot& GetLastSnapshot() const { return m_LastSnapshot; }
+
+    double GetSimulatedTime() const { return m_SimulatedTime; }
+    int GetTripsCompleted() const { return m_TripsCompleted; }
+    /// Seconds per completed trip, 0 when none was completed.
+    double GetMeanTripTime() const;
+    /// World units per second over all cars and frames.
+    double GetMeanSpeed() const;
+    double GetRedLightShare() const;
+    double GetAnotherCarShare() const;
+    /// Longest uninterrupted time any car stood still, in simulated seconds.
+    double GetLongestStandStill() const { return m_LongestStandStill; }
+    /// Indices (into the application's cars) of those standing still longer than GridlockSeconds now.
+    std::vector<int> GetGridlockedCars() const;
+    /// Whether standing cars wait on each other in a cycle, each on the nearest car in its vision cone.
+    bool HasCircularWait() const;
+    /// Car-car contacts that began during the observed frames.
+    std::int64_t GetCarContactsBegun() const { return m_CarContactsBegun; }
+    /// Distinct cars ever seen outside the 300 x 150 world, and with a non-finite position.
+    int GetCarsOutsideWorld() const { return static_cast<int>(m_CarsOutside.size()); }
+    int GetCarsWithNonFinitePosition() const { return static_cast<int>(m_CarsNonFinite.size()); }
+    bool IsIntegrityClean() const { return m_CarsOutside.empty() && m_CarsNonFinite.empty(); }
+
+private:
+    void CountNewContacts();
+
+    const App_TrafficSimulation& m_App;
+    double m_SimulatedTime = 0.0;
+    Snapshot m_LastSnapshot;
+
+    std::vector<Vemox::Vector2D> m_Destinations;
+    std::vector<double> m_TripStart; ///< negative until the car's first plan
+    std::vector<double> m_StandingFor;
+    int m_TripsCompleted = 0;
+    double m_TotalTripTime = 0.0;
+    double m_SpeedSum = 0.0;
+    double m_CarTime = 0.0;
+    double m_RedLightTime = 0.0;
+    double m_AnotherCarTime = 0.0;
+    double m_LongestStandStill = 0.0;
+
+    std::set<std::pair<const b2Body*, const b2Body*>> m_TouchingPairs;
+    std::set<std::pair<const b2Body*, const b2Body*>> m_TouchingNow; ///< reused each frame
+    std::set<const b2Body*> m_CarBodies;
+    std::int64_t m_CarContactsBegun = 0;
+    std::set<int> m_CarsOutside;
+    std::set<int> m_CarsNonFinite;
+};
+
+/// A 64-bit FNV-1a hash of every car's position, velocity, angle and path, in car order.
+std::uint64_t HashSimulationState(const App_TrafficSimulation& app);

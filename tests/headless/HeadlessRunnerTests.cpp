@@ -1,0 +1,120 @@
+// The traffic-headless program itself: reproducible runs, the summary, the time series, exit codes.
+#include <nlohmann/json.hpp>
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace
+{
+struct Result
+{
+    int exitCode = -1;
+    std::string output;
+};
+
+/// Runs the runner with `arguments`; standard error is folded into the output.
+Result RunRunner(const std::string& arguments)
+{
+    const std::string command = std::string(TRAFFIC_HEADLESS_PATH) + " " + arguments + " 2>&1";
+    Result result;
+    FILE* pPipe = popen(command.c_str(), "r");
+    if (pPipe == nullptr)
+        return result;
+    std::array<char, 4096> buffer{};
+    size_t count = 0;
+    while ((count = fread(buffer.data(), 1, buffer.size(), pPipe)) > 0)
+        result.output.append(buffer.data(), count);
+    const int status = pclose(pPipe);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+nlohmann::json RunJson(const std::string& arguments)
+{
+    const Result result = RunRunner(arguments + " --json");
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+    return nlohmann::json::parse(result.output);
+}
+} // namespace
+
+TEST(HeadlessRunner, SameSeedSameStateDifferentSeedDifferentState)
+{
+    const nlohmann::json first = RunJson("--frames 900 --seed 42 --cars 20");
+    const nlohmann::json second = RunJson("--frames 900 --seed 42 --cars 20");
+    const nlohmann::json other = RunJson("--frames 900 --seed 43 --cars 20");
+    EXPECT_EQ(first["state_hash"], second["state_hash"]);
+    EXPECT_EQ(first["trips_completed"], second["trips_completed"]);
+    EXPECT_NE(first["state_hash"], other["state_hash"]);
+    EXPECT_EQ(first["seed"], 42);
+}
+
+TEST(HeadlessRunner, SummaryReportsASoundRun)
+{
+    const nlohmann::json summary = RunJson("--frames 3600 --seed 7");
+    EXPECT_NEAR(summary["simulated_seconds"].get<double>(), 60.0, 1e-3);
+    EXPECT_GT(summary["trips_completed"].get<int>(), 0);
+    EXPECT_GT(summary["mean_speed"].get<double>(), 1.0);
+    EXPECT_LT(summary["mean_speed"].get<double>(), 12.5);
+    const double red = summary["stopped_red_light_share"].get<double>();
+    const double car = summary["stopped_for_car_share"].get<double>();
+    EXPECT_GE(red, 0.0);
+    EXPECT_GE(car, 0.0);
+    EXPECT_LE(red + car, 1.0);
+    EXPECT_TRUE(summary["integrity"]["ok"].get<bool>());
+    EXPECT_EQ(summary["integrity"]["cars_outside_world"], 0);
+    EXPECT_EQ(summary["integrity"]["non_finite_positions"], 0);
+    EXPECT_EQ(summary["state_hash"].get<std::string>().size(), 16u);
+}
+
+TEST(HeadlessRunner, TextSummaryPrintsTheSeedForARepeat)
+{
+    const Result result = RunRunner("--frames 60 --seed 99");
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_NE(result.output.find("seed 99"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("state hash"), std::string::npos);
+    EXPECT_TRUE(RunRunner("--frames 60 --seed 99 --quiet").output.empty());
+}
+
+TEST(HeadlessRunner, TimeSeriesHasOneRowPerSimulatedSecond)
+{
+    const std::filesystem::path csvPath = std::filesystem::temp_directory_path() / "traffic-headless-test.csv";
+    std::filesystem::remove(csvPath);
+    ASSERT_EQ(RunRunner("--frames 600 --seed 5 --quiet --csv " + csvPath.string()).exitCode, 0);
+    std::ifstream csv(csvPath);
+    std::string line;
+    ASSERT_TRUE(std::getline(csv, line));
+    EXPECT_EQ(line, "time,cars_moving,cars_stopped_red_light,cars_stopped_for_car,trips_completed,mean_speed");
+    int rows = 0;
+    while (std::getline(csv, line))
+    {
+        ++rows;
+        EXPECT_EQ(line.rfind(std::to_string(rows) + ",", 0), 0u) << line;
+    }
+    EXPECT_EQ(rows, 10);
+    std::filesystem::remove(csvPath);
+}
+
+TEST(HeadlessRunner, BadOptionsExitWithTwoAndRunNothing)
+{
+    const std::filesystem::path csvPath = std::filesystem::temp_directory_path() / "traffic-headless-bad.csv";
+    std::filesystem::remove(csvPath);
+    for (const char* arguments : {"--cars 0", "--cars 200", "--frames -1", "--dt 0", "--seed x", "--what"})
+    {
+        const Result result = RunRunner(std::string(arguments) + " --csv " + csvPath.string());
+        EXPECT_EQ(result.exitCode, 2) << arguments;
+        EXPECT_NE(result.output.find(std::string(arguments).substr(0, std::string(arguments).find(' '))),
+                  std::string::npos)
+            << result.output;
+        EXPECT_FALSE(std::filesystem::exists(csvPath)) << arguments;
+    }
+    const Result unwritable = RunRunner("--frames 10 --csv /nonexistent-dir/out.csv");
+    EXPECT_EQ(unwritable.exitCode, 2);
+    EXPECT_NE(unwritable.output.find("--csv"), std::string::npos);
+}
