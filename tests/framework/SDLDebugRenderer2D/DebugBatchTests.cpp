@@ -332,6 +332,31 @@ TEST_F(OverlayTextTest, LabelIsDrawnAtItsScreenPositionInTheTopLeftOverlay)
     EXPECT_EQ(style.Colors[ImGuiCol_WindowBg].w, background.w);
 }
 
+TEST_F(OverlayTextTest, OverlayNeverTakesTheMouse)
+{
+    ImGuiIO& io = ImGui::GetIO();
+    io.MousePos = ImVec2(100.f, 100.f); // inside the overlay, which spans to the label at (450, 225)
+    for (int frame = 0; frame < 3; ++frame)
+    {
+        ImGui::NewFrame();
+        m_Renderer.DrawString(Vector2D(0.f, 0.f), "label");
+        ImGui::Render();
+    }
+    EXPECT_FALSE(io.WantCaptureMouse);
+
+    // An ordinary window under the pointer does take it.
+    for (int frame = 0; frame < 3; ++frame)
+    {
+        ImGui::NewFrame();
+        ImGui::SetNextWindowPos(ImVec2(50.f, 50.f));
+        ImGui::SetNextWindowSize(ImVec2(100.f, 100.f));
+        ImGui::Begin("Panel");
+        ImGui::End();
+        ImGui::Render();
+    }
+    EXPECT_TRUE(io.WantCaptureMouse);
+}
+
 TEST_F(OverlayTextTest, NoUiCallsOutsideAFrame)
 {
     std::vector<DebugText> texts;

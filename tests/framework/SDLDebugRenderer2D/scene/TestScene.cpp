@@ -22,6 +22,8 @@ public:
         renderer.DrawSolidCircle(Vector2D(-12.f, -6.f), 2.f, Vector2D(1.f, 0.f), Color(0.f, 1.f, 0.f, 1.f),
                                  0.f);
         renderer.DrawString(Vector2D(-20.f, 10.f), "TEST LABEL %d", 42);
+        // Stretches the overlay window over the drag's start point, which must still reach the camera.
+        renderer.DrawString(Vector2D(5.f, -5.f), "%s", "OVERLAY EDGE");
         if (m_ShowMarker)
             DrawSquare(renderer, Vector2D(-12.f, 6.f), Color(0.f, 0.f, 1.f, 1.f));
 
