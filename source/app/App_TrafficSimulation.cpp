@@ -137,7 +137,8 @@ Blackboard* App_TrafficSimulation::CreateBlackboard(Car* pCar)
 
 void App_TrafficSimulation::Update(float deltaTime)
 {
-    BuildDebugPanel();
+    if (m_IsDebugPanelEnabled)
+        BuildDebugPanel();
     for (Car* pCar : m_Cars)
         pCar->Update(deltaTime);
     UpdateTrafficLights(deltaTime);

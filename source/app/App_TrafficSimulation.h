@@ -23,7 +23,7 @@ public:
     /// Largest car count: cars start on distinct road cells, and there are 128 of them.
     static constexpr int MaxNrOfCars = 128;
 
-    /// nrOfCars: cars spawned by Start, 1..MaxNrOfCars.
+    /// nrOfCars: cars spawned by Start, 0..MaxNrOfCars (the program uses 20).
     explicit App_TrafficSimulation(int nrOfCars = DefaultNrOfCars);
     ~App_TrafficSimulation() override;
 
@@ -58,6 +58,9 @@ public:
     DebugSwitches GetDebugSwitches() const;
     void SetDebugSwitches(const DebugSwitches& switches);
 
+    /// Whether Update builds the debug panel (on by default; runs without a screen may leave it out).
+    void SetDebugPanelEnabled(bool isEnabled) { m_IsDebugPanelEnabled = isEnabled; }
+
 private:
     void SpawnCar();
     void BuildDebugPanel();
@@ -78,4 +81,5 @@ private:
     bool m_DrawConnections = false;
     bool m_DrawConnectionCosts = false;
     Vemox::Heuristic m_pHeuristic = Vemox::Chebyshev;
+    bool m_IsDebugPanelEnabled = true;
 };

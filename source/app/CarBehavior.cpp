@@ -165,13 +165,15 @@ const Car* FindCarInSight(const Car* pCar, const std::vector<Car*>& cars)
         const float dx = p.x - q.x;
         const float dy = p.y - q.y;
         const float dist2 = dx * dx + dy * dy;
-        if (dist2 > VisionRadiusSquared)
+        // Out of range, or farther than the best so far (which it could not replace): the cone test
+        // and its arc tangent are not needed.
+        if (dist2 > VisionRadiusSquared || dist2 > bestDist2)
             continue;
 
         const float phi = Atan2(q.y - p.y, q.x - p.x);
         const bool inCone = cone.hi > cone.lo ? (cone.lo <= phi && phi <= cone.hi)
                                               : (cone.lo > cone.hi && (phi >= cone.lo || phi <= cone.hi));
-        if (inCone && bestDist2 >= dist2) // on equal distances the later car wins
+        if (inCone) // bestDist2 >= dist2 here: on equal distances the later car wins
         {
             pBest = pOther;
             bestDist2 = dist2;

@@ -35,6 +35,7 @@ HeadlessSimulation::HeadlessSimulation(const Options& options) : m_Options(optio
     PhysicsWorld::GetInstance();
 
     m_pApp = new App_TrafficSimulation(options.nrOfCars);
+    m_pApp->SetDebugPanelEnabled(options.buildDebugPanel);
     m_pApp->Start();
 }
 
@@ -52,9 +53,13 @@ HeadlessSimulation::~HeadlessSimulation()
 
 void HeadlessSimulation::Step(float deltaTime)
 {
-    ImGuiIO& io = ImGui::GetIO();
-    io.DeltaTime = deltaTime > 0.f ? deltaTime : FloatEpsilon; // the UI insists on a positive frame time
-    ImGui::NewFrame();
+    // The UI frame is needed only by the panel and by the text labels of the drawing.
+    const bool usesUi = m_Options.buildDebugPanel || m_Options.drawEachFrame;
+    if (usesUi)
+    {
+        ImGui::GetIO().DeltaTime = deltaTime > 0.f ? deltaTime : FloatEpsilon; // the UI needs a positive time
+        ImGui::NewFrame();
+    }
 
     PhysicsWorld::GetInstance()->Simulate(deltaTime);
     m_pCamera->Update();
@@ -65,7 +70,8 @@ void HeadlessSimulation::Step(float deltaTime)
         m_pApp->Render(deltaTime);
     }
 
-    ImGui::EndFrame();
+    if (usesUi)
+        ImGui::EndFrame();
     SDLDebugRenderer2D::GetInstance()->DiscardFrame();
     ++m_FrameCount;
 }

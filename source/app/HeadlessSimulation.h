@@ -23,6 +23,8 @@ public:
         int nrOfCars = App_TrafficSimulation::DefaultNrOfCars;
         /// Build the debug geometry of every frame (Box2D shapes and the application's Render).
         bool drawEachFrame = true;
+        /// Build the debug panel in every update, as the window would.
+        bool buildDebugPanel = true;
     };
 
     explicit HeadlessSimulation(const Options& options);

@@ -105,7 +105,8 @@ int main(int argc, char* argv[])
 
     srand(options.seed);
     const auto wallStart = std::chrono::steady_clock::now();
-    HeadlessSimulation simulation({options.nrOfCars, options.draw});
+    // Without drawing there is no one to look at the panel either.
+    HeadlessSimulation simulation({options.nrOfCars, options.draw, options.draw});
     TrafficMonitor monitor(simulation.GetApp());
     ProgressBar progress(!options.quiet);
 

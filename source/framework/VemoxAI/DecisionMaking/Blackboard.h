@@ -75,7 +75,10 @@ template <typename T> bool Blackboard::AddData(const std::string& name, T data)
 template <typename T> bool Blackboard::GetData(const std::string& name, T& data)
 {
     IBlackBoardField* const pField = m_BlackboardData[name];
-    const auto* const pTypedField = dynamic_cast<const BlackboardField<T>*>(pField);
+    // An exact type check: comparing type information is cheaper than a cast that searches the hierarchy.
+    const auto* const pTypedField = (pField != nullptr && typeid(*pField) == typeid(BlackboardField<T>))
+                                        ? static_cast<const BlackboardField<T>*>(pField)
+                                        : nullptr;
     if (pTypedField == nullptr)
     {
         std::printf("WARNING: Data '%s' of type '%s' not found in Blackboard \n", name.c_str(),
