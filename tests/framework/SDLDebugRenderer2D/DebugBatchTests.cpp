@@ -357,6 +357,23 @@ TEST_F(OverlayTextTest, OverlayNeverTakesTheMouse)
     EXPECT_TRUE(io.WantCaptureMouse);
 }
 
+TEST_F(OverlayTextTest, LabelsStayBehindPanels)
+{
+    for (int frame = 0; frame < 3; ++frame)
+    {
+        ImGui::NewFrame();
+        ImGui::Begin("Panel");
+        ImGui::End();
+        if (frame > 0) // the labels appear after the panel, as when a switch turns them on
+            m_Renderer.DrawString(Vector2D(0.f, 0.f), "label");
+        ImGui::Render();
+    }
+    const ImDrawData* pDrawData = ImGui::GetDrawData();
+    ASSERT_EQ(pDrawData->CmdListsCount, 2);
+    EXPECT_EQ(pDrawData->CmdLists[0], ImGui::FindWindowByName("Overlay")->DrawList);
+    EXPECT_EQ(pDrawData->CmdLists[1], ImGui::FindWindowByName("Panel")->DrawList);
+}
+
 TEST_F(OverlayTextTest, NoUiCallsOutsideAFrame)
 {
     std::vector<DebugText> texts;

@@ -369,13 +369,15 @@ void SDLDebugRenderer2D::DrawString(const Vector2D& position, const char* format
     const ImVec4 savedBackground = style.Colors[ImGuiCol_WindowBg];
     style.Colors[ImGuiCol_WindowBg].w = 0.f;
     // Pinned to the display's top-left corner so that window-relative cursor positions are pixels;
-    // no border, so the transparent window stays invisible around its labels.
+    // no border, so the transparent window stays invisible around its labels. Labels belong to the
+    // world: never focused or brought to the front, the window is created and stays behind the panels.
     ImGui::SetNextWindowPos(ImVec2(0.f, 0.f));
     ImGui::PushStyleVar(ImGuiStyleVar_WindowBorderSize, 0.f);
     ImGui::Begin("Overlay", nullptr,
                  ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoScrollbar |
                      ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoSavedSettings |
-                     ImGuiWindowFlags_NoInputs);
+                     ImGuiWindowFlags_NoInputs | ImGuiWindowFlags_NoFocusOnAppearing |
+                     ImGuiWindowFlags_NoBringToFrontOnFocus);
     ImGui::SetCursorPos(ImVec2(screen.x, screen.y));
     ImGui::PushStyleColor(ImGuiCol_Text, TextColor);
     ImGui::TextUnformatted(pText);
