@@ -108,14 +108,15 @@ void BM_FindPathOnRoadNetwork(benchmark::State& state)
 }
 BENCHMARK(BM_FindPathOnRoadNetwork)->Unit(benchmark::kMicrosecond);
 
-// The longest trip on the one-way ring: from the corner at node 1 to node 0 around the whole loop.
+// A long trip: node 1 is entered only from node 2 on the leftward row 0, so the route from its
+// neighbour 0 goes up, across and back down through the network.
 void BM_FindPathAroundTheRing(benchmark::State& state)
 {
     RoadGrid* pGrid = BuildRoadNetwork();
     for (auto _ : state)
     {
         AStar<GridTerrainNode, GraphConnection> pathfinder(pGrid, Chebyshev);
-        const std::vector<GridTerrainNode*> path = pathfinder.FindPath(pGrid->GetNode(1), pGrid->GetNode(0));
+        const std::vector<GridTerrainNode*> path = pathfinder.FindPath(pGrid->GetNode(0), pGrid->GetNode(1));
         benchmark::DoNotOptimize(path.data());
     }
     delete pGrid;

@@ -361,3 +361,11 @@ TEST(AStarProperty, RandomGraphsMatchDijkstraAndReturnValidChains)
     EXPECT_GT(reachedPairs, 1000);
     EXPECT_GT(unreachablePairs, 500);
 }
+
+TEST(AStarDeathTest, NullNodesAreRejected)
+{
+    Grid graph = MakeRow(2);
+    Pathfinder pathfinder(&graph, Zero);
+    EXPECT_DEATH(pathfinder.FindPath(nullptr, graph.GetNode(1)), "\"<AStar::FindPath>: null node\"");
+    EXPECT_DEATH(pathfinder.FindPath(graph.GetNode(0), nullptr), "\"<AStar::FindPath>: null node\"");
+}

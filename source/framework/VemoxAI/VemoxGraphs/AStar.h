@@ -36,7 +36,9 @@ public:
     /// Nodes of a cheapest path (when the heuristic never overestimates) from start to goal, both
     /// included; empty when the goal cannot be reached. Both nodes must belong to the graph. Ties:
     /// equal estimates go to the earliest open record, a record is replaced only by a strictly cheaper
-    /// route, neighbours are expanded in connection insertion order.
+    /// route, neighbours are expanded in connection insertion order. The path follows each node's
+    /// current record (closed list first, then open list, where a reopened node may still wait); a
+    /// chain that does not lead back to the start, possible only with negative costs, gives an empty path.
     std::vector<TNode*> FindPath(TNode* pStartNode, TNode* pGoalNode)
     {
         VEMOX_ASSERT((pStartNode != nullptr) && (pGoalNode != nullptr) && "<AStar::FindPath>: null node");
