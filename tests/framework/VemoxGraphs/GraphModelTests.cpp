@@ -110,17 +110,6 @@ TEST(GraphNodes, RemovedSlotIsRefilledWithoutMovingTheNextIndex)
     EXPECT_EQ(graph.GetNrOfNodes(), 5);
 }
 
-TEST(GraphNodes, AllActiveNodesOfTwoHundredInIndexOrder)
-{
-    LineGraph graph(true, 200);
-    const std::vector<GraphNode*> active = graph.GetAllActiveNodes();
-    ASSERT_EQ(active.size(), 200u);
-    for (int i = 0; i < 200; ++i)
-    {
-        EXPECT_EQ(active[i], graph.GetNode(i));
-    }
-}
-
 TEST(GraphConnections, DirectedGraphStoresExactlyTheGivenConnection)
 {
     LineGraph graph(true, 8);
@@ -200,17 +189,6 @@ TEST(GraphConnections, SetCostIsSeenByTheNextLookup)
     EXPECT_EQ(graph.GetConnection(0, 1)->GetCost(), 0.f);
     graph.GetConnection(0, 1)->SetCost(250.f);
     EXPECT_EQ(graph.GetConnection(0, 1)->GetCost(), 250.f);
-}
-
-TEST(GraphConnections, DefaultsAndColour)
-{
-    const GraphConnection plain;
-    EXPECT_EQ(plain.GetFrom(), invalid_node_index);
-    EXPECT_EQ(plain.GetTo(), invalid_node_index);
-    EXPECT_EQ(plain.GetCost(), 1.f);
-    const GraphConnection2D coloured(4, 5, 30.f);
-    EXPECT_EQ(coloured.GetColor(), Color(0.2f, 0.2f, 0.2f, 1.f));
-    EXPECT_EQ(coloured.GetCost(), 30.f);
 }
 
 TEST(GraphConnections, ConnectionToARemovedNodeIsDeletedAndStillReported)

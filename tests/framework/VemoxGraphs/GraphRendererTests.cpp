@@ -108,22 +108,12 @@ protected:
 };
 } // namespace
 
-TEST(GraphRendererColors, TerrainTableWithDefaultForUnknownCodes)
-{
-    EXPECT_EQ(GetTerrainColor(TerrainType::Default), Color(0.7f, 0.7f, 0.7f, 1.f));
-    EXPECT_EQ(GetTerrainColor(TerrainType::Intersection), Color(0.5f, 0.5f, 0.5f, 1.f));
-    EXPECT_EQ(GetTerrainColor(TerrainType::Brown), Color(0.4f, 0.2f, 0.f, 1.f));
-    EXPECT_EQ(GetTerrainColor(TerrainType::Cyan), Color(0.5f, 0.9f, 0.9f, 1.f));
-    EXPECT_EQ(GetTerrainColor(TerrainType::Block), Color(1.f, 0.8f, 0.4f, 1.f));
-    EXPECT_EQ(GetTerrainColor(static_cast<TerrainType>(42)), Color(0.7f, 0.7f, 0.7f, 1.f));
-    EXPECT_EQ(GetTerrainColor(static_cast<TerrainType>(0)), Color(0.7f, 0.7f, 0.7f, 1.f));
-}
-
 TEST_F(GraphRendererTest, GridAloneDrawsEveryCellAsATerrainColouredSquareWithEmptyLabels)
 {
     m_Grid.GetNode(21)->m_Terrain = TerrainType::Block;
     m_Grid.GetNode(84)->m_Terrain = TerrainType::Intersection;
     m_Grid.GetNode(150)->m_Terrain = TerrainType::Cyan;
+    m_Grid.GetNode(3)->m_Terrain = TerrainType::Brown;
     m_Grid.GetNode(199)->m_Terrain = static_cast<TerrainType>(42);
 
     m_GraphRenderer.RenderGraph(&m_Grid, true, false, false, false);
@@ -161,6 +151,8 @@ TEST_F(GraphRendererTest, GridAloneDrawsEveryCellAsATerrainColouredSquareWithEmp
     EXPECT_EQ(ColorOf(Lines()[8 * 21]), Color(1.f, 0.8f, 0.4f, 1.f));
     EXPECT_EQ(ColorOf(Lines()[8 * 84]), Color(0.5f, 0.5f, 0.5f, 1.f));
     EXPECT_EQ(ColorOf(Lines()[8 * 150]), Color(0.5f, 0.9f, 0.9f, 1.f));
+    EXPECT_EQ(ColorOf(Lines()[8 * 3]), Color(0.4f, 0.2f, 0.f, 1.f));
+    EXPECT_EQ(ColorOf(Lines()[8 * 0]), Color(0.7f, 0.7f, 0.7f, 1.f));
     EXPECT_EQ(ColorOf(Lines()[8 * 199]), Color(0.7f, 0.7f, 0.7f, 1.f));
 }
 

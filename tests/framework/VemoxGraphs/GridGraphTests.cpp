@@ -36,18 +36,6 @@ TEST(GridGraphLayout, ConstructionCreatesIndexedDefaultNodesWithoutConnections)
     EXPECT_EQ(grid.AddNode(new GridTerrainNode(200)), 200); // the next free index follows the grid
 }
 
-TEST(GridGraphLayout, TerrainCodes)
-{
-    EXPECT_EQ(static_cast<int>(TerrainType::Default), 1);
-    EXPECT_EQ(static_cast<int>(TerrainType::Intersection), 2);
-    EXPECT_EQ(static_cast<int>(TerrainType::Brown), 3);
-    EXPECT_EQ(static_cast<int>(TerrainType::Cyan), 200001);
-    EXPECT_EQ(static_cast<int>(TerrainType::Block), 200002);
-    const GridTerrainNode block(5, TerrainType::Block);
-    EXPECT_EQ(block.GetTerrainType(), TerrainType::Block);
-    EXPECT_EQ(block.GetIndex(), 5);
-}
-
 TEST(GridGraphLayout, DirectedFlagDecidesTheReverseConnection)
 {
     RoadGrid directed = MakeRoadGrid();
