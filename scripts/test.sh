@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test through CTest: the Release build with the
-# windowed tests under Xvfb, then the unit tests again in a build with AddressSanitizer and
+# windowed tests under Xvfb, then the unit and soak tests again in a build with AddressSanitizer and
 # UndefinedBehaviorSanitizer.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -17,4 +17,4 @@ echo "== Tests (Release, windowed tests under Xvfb)"
 echo "== Sanitizer build"
 "$root/scripts/build.sh" "$root/build-asan" -DVEMOX_SANITIZE=ON -DVEMOX_BUILD_BENCHMARKS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
 echo "== Tests (AddressSanitizer and UndefinedBehaviorSanitizer)"
-(cd "$root/build-asan" && ctest --output-on-failure -j 2 -L 'unit|sanitize' --timeout 900)
+(cd "$root/build-asan" && ctest --output-on-failure -j 2 -L 'unit|soak' --timeout 900)
