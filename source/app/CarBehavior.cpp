@@ -20,6 +20,13 @@ constexpr float VisionRadiusSquared = 1600.f;   // 40 world units
 constexpr float FollowDistanceSquared = 400.f;  // 20 world units
 constexpr float ConeRight = 1.4835298f;         // 85 degrees
 constexpr float ConeLeft = 0.5235988f;          // 30 degrees
+// Quick rejection of cars outside the cone: the cone's middle lies ConeMiddleOffset to the right of
+// the heading and its half-width is (ConeRight + ConeLeft) / 2; a margin of 0.01 rad dwarfs the float
+// rounding of both the quick and the exact test.
+constexpr float ConeMiddleOffset = (ConeRight - ConeLeft) / 2.f;
+constexpr double RejectionAngle = (ConeRight + ConeLeft) / 2.0 + 0.01;
+const float RejectionCos2 = static_cast<float>(std::cos(RejectionAngle) * std::cos(RejectionAngle));
+constexpr float MinRejectionDistance2 = 1e-6f;
 constexpr float SameDirectionLimit = 0.75f;     // radians, about 43 degrees
 constexpr float CrossingFromRightMin = 1.0f;    // radians, about 57 degrees
 constexpr float CrossingFromRightMax = 2.0f;    // radians, about 115 degrees
@@ -45,6 +52,12 @@ bool ReadCar(Blackboard* pBlackboard, Car*& pCar)
 bool ReadGraph(Blackboard* pBlackboard, TrafficGraph*& pGraph)
 {
     return pBlackboard->GetData("GridGraph", pGraph) && pGraph != nullptr;
+}
+
+Vector2D Polar(float radius, float angle)
+{
+    return {radius * static_cast<float>(std::cos(static_cast<double>(angle))),
+            radius * static_cast<float>(std::sin(static_cast<double>(angle)))};
 }
 
 float Atan2(float y, float x) { return static_cast<float>(std::atan2(static_cast<double>(y), static_cast<double>(x))); }
@@ -154,6 +167,8 @@ const Car* FindCarInSight(const Car* pCar, const std::vector<Car*>& cars)
 {
     const Vector2D p = pCar->GetPosition();
     const VisionCone cone = GetVisionCone(pCar->GetRotation());
+    // The cone's middle direction, for a quick rejection of cars well outside it (see below).
+    const Vector2D axis = Polar(1.f, pCar->GetRotation() - ConeMiddleOffset);
 
     const Car* pBest = nullptr;
     float bestDist2 = FloatMax;
@@ -168,6 +183,12 @@ const Car* FindCarInSight(const Car* pCar, const std::vector<Car*>& cars)
         // Out of range, or farther than the best so far (which it could not replace): the cone test
         // and its arc tangent are not needed.
         if (dist2 > VisionRadiusSquared || dist2 > bestDist2)
+            continue;
+        // A car more than RejectionMargin outside the cone fails the exact test below as well, whatever
+        // the rounding of either test; only cars near or inside the cone pay for the arc tangent.
+        // Coincident or nearly coincident cars always take the exact test.
+        const float along = -(dx * axis.x + dy * axis.y);
+        if (dist2 > MinRejectionDistance2 && (along <= 0.f || along * along < RejectionCos2 * dist2))
             continue;
 
         const float phi = Atan2(q.y - p.y, q.x - p.x);

@@ -315,3 +315,70 @@ TEST_F(CarBehaviorTest, SpeedFollowsTheConnectionCost)
     EXPECT_EQ(CarBehavior::StopCar(pBlackboard), BehaviorState::Success);
     EXPECT_EQ(pCar->GetMaxLinearSpeed(), 0.f);
 }
+
+namespace
+{
+// The vision rule written out plainly: every car in range takes the arc-tangent cone test.
+const Car* ReferenceCarInSight(const Car* pCar, const std::vector<Car*>& cars)
+{
+    const Vector2D p = pCar->GetPosition();
+    const CarBehavior::VisionCone cone = CarBehavior::GetVisionCone(pCar->GetRotation());
+    const Car* pBest = nullptr;
+    float bestDist2 = FloatMax;
+    for (const Car* pOther : cars)
+    {
+        if (pOther == pCar)
+            continue;
+        const Vector2D q = pOther->GetPosition();
+        const float d2 = (p.x - q.x) * (p.x - q.x) + (p.y - q.y) * (p.y - q.y);
+        if (d2 > 1600.f)
+            continue;
+        const float phi = static_cast<float>(std::atan2(static_cast<double>(q.y - p.y), static_cast<double>(q.x - p.x)));
+        const bool inCone = (cone.hi > cone.lo && cone.lo <= phi && phi <= cone.hi) ||
+                            (cone.lo > cone.hi && (phi >= cone.lo || phi <= cone.hi));
+        if (inCone && bestDist2 >= d2)
+        {
+            pBest = pOther;
+            bestDist2 = d2;
+        }
+    }
+    return pBest;
+}
+} // namespace
+
+TEST_F(CarBehaviorTest, QuickConeRejectionNeverChangesWhichCarIsSeen)
+{
+    for (int i = 0; i < 12; ++i)
+        AddCar({0.f, 0.f});
+    std::srand(77);
+    const auto random = [](float lo, float hi) {
+        return lo + (hi - lo) * static_cast<float>(std::rand() % 100001) / 100000.f;
+    };
+    int seen = 0;
+    for (int trial = 0; trial < 3000; ++trial)
+    {
+        const Vector2D centre{150.f, 75.f};
+        for (Car* pCar : m_Cars)
+        {
+            // Clustered cars, some placed exactly on the cone's edges or on top of each other.
+            Vector2D position = centre + Vector2D{random(-30.f, 30.f), random(-30.f, 30.f)};
+            const int kind = std::rand() % 8;
+            const float heading = random(-4.f, 4.f);
+            const CarBehavior::VisionCone cone = CarBehavior::GetVisionCone(heading);
+            if (kind == 0)
+                position = centre;
+            else if (kind == 1)
+                position = centre + Vector2D{20.f * std::cos(cone.lo), 20.f * std::sin(cone.lo)};
+            else if (kind == 2)
+                position = centre + Vector2D{20.f * std::cos(cone.hi), 20.f * std::sin(cone.hi)};
+            pCar->GetRigidBody()->SetTransform(position, heading);
+        }
+        for (const Car* pCar : m_Cars)
+        {
+            const Car* pExpected = ReferenceCarInSight(pCar, m_Cars);
+            ASSERT_EQ(CarBehavior::FindCarInSight(pCar, m_Cars), pExpected) << "trial " << trial;
+            seen += pExpected != nullptr ? 1 : 0;
+        }
+    }
+    EXPECT_GT(seen, 3000); // the configurations exercise both outcomes
+}

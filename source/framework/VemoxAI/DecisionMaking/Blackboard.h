@@ -37,6 +37,22 @@ private:
 /// Readable name of a type for console messages, e.g. "Car*" (falls back to the raw platform name).
 std::string GetReadableTypeName(const std::type_info& type);
 
+/// FNV-1a over the name's bytes: names are a few characters long and are looked up several times per
+/// agent and frame, where this beats the library's general-purpose string hash.
+struct BlackboardNameHash
+{
+    size_t operator()(const std::string& name) const noexcept
+    {
+        size_t hash = 14695981039346656037ull;
+        for (const char c : name)
+        {
+            hash ^= static_cast<unsigned char>(c);
+            hash *= 1099511628211ull;
+        }
+        return hash;
+    }
+};
+
 /// Case-sensitive name -> value store. Owns its fields, not what their values point to.
 class Blackboard
 {
@@ -57,7 +73,7 @@ public:
     template <typename T> bool GetData(const std::string& name, T& data);
 
 private:
-    std::unordered_map<std::string, IBlackBoardField*> m_BlackboardData;
+    std::unordered_map<std::string, IBlackBoardField*, BlackboardNameHash> m_BlackboardData;
 };
 
 template <typename T> bool Blackboard::AddData(const std::string& name, T data)
