@@ -26,8 +26,14 @@ void RunFrames(benchmark::State& state, bool draw)
         benchmark::Counter(static_cast<double>(state.iterations() * nrOfCars), benchmark::Counter::kIsRate);
 }
 
-void BM_SimulationFrame(benchmark::State& state) { RunFrames(state, false); }
-void BM_FrameWithDebugGeometry(benchmark::State& state) { RunFrames(state, true); }
+void BM_SimulationFrame(benchmark::State& state)
+{
+    RunFrames(state, false);
+}
+void BM_FrameWithDebugGeometry(benchmark::State& state)
+{
+    RunFrames(state, true);
+}
 } // namespace
 
 BENCHMARK(BM_SimulationFrame)->Arg(20)->Arg(128)->Unit(benchmark::kMicrosecond);

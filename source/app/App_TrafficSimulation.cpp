@@ -33,7 +33,10 @@ constexpr float PanelMargin = 10.f;
 
 // One channel of a car colour. The generator's range here is far larger than 32767, so the draw is
 // reduced to 0..32767 first: one rand() call per channel, uniformly spread over [0, 1].
-float RandomChannel() { return static_cast<float>(rand() % 32768) / 32767.f; }
+float RandomChannel()
+{
+    return static_cast<float>(rand() % 32768) / 32767.f;
+}
 
 Vector2D Polar(float radius, float angle)
 {
@@ -96,9 +99,9 @@ void App_TrafficSimulation::Start()
 
     // Horizontal approaches start red, vertical ones green; the order is the update and drawing order.
     m_TrafficLights = {
-        {83, 84, 8.f, true, 8.f},   {106, 105, 8.f, true, 8.f}, {88, 89, 8.f, true, 8.f},
-        {111, 110, 8.f, true, 8.f}, {93, 94, 8.f, true, 8.f},   {116, 115, 8.f, true, 8.f},
-        {124, 104, 0.f, false, 8.f}, {65, 85, 0.f, false, 8.f},  {129, 109, 0.f, false, 8.f},
+        {83, 84, 8.f, true, 8.f},    {106, 105, 8.f, true, 8.f},  {88, 89, 8.f, true, 8.f},
+        {111, 110, 8.f, true, 8.f},  {93, 94, 8.f, true, 8.f},    {116, 115, 8.f, true, 8.f},
+        {124, 104, 0.f, false, 8.f}, {65, 85, 0.f, false, 8.f},   {129, 109, 0.f, false, 8.f},
         {70, 90, 0.f, false, 8.f},   {134, 114, 0.f, false, 8.f}, {75, 95, 0.f, false, 8.f},
     };
 }
@@ -111,7 +114,8 @@ void App_TrafficSimulation::SpawnCar()
         do
         {
             startNode = rand() % m_NrOfNodes;
-        } while (std::find(m_TakenStartNodes.begin(), m_TakenStartNodes.end(), startNode) != m_TakenStartNodes.end());
+        } while (std::find(m_TakenStartNodes.begin(), m_TakenStartNodes.end(), startNode) !=
+                 m_TakenStartNodes.end());
     }
     m_TakenStartNodes.push_back(startNode);
 

@@ -33,7 +33,8 @@ public:
 
     /// Builds the 20 x 10 grid, its terrain and its 148 one-way road connections.
     void CreateRoadNetwork();
-    /// A new blackboard for one car with "Car", "GridGraph", "Heuristic" and "CarsVector". Owned by the caller.
+    /// A new blackboard for one car with "Car", "GridGraph", "Heuristic" and "CarsVector". Owned by the
+    /// caller.
     Vemox::Blackboard* CreateBlackboard(Car* pCar);
     void UpdateTrafficLights(float deltaTime);
     void RenderTrafficLights() const;

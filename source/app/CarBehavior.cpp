@@ -16,10 +16,10 @@ namespace CarBehavior
 {
 namespace
 {
-constexpr float VisionRadiusSquared = 1600.f;   // 40 world units
-constexpr float FollowDistanceSquared = 400.f;  // 20 world units
-constexpr float ConeRight = 1.4835298f;         // 85 degrees
-constexpr float ConeLeft = 0.5235988f;          // 30 degrees
+constexpr float VisionRadiusSquared = 1600.f;  // 40 world units
+constexpr float FollowDistanceSquared = 400.f; // 20 world units
+constexpr float ConeRight = 1.4835298f;        // 85 degrees
+constexpr float ConeLeft = 0.5235988f;         // 30 degrees
 // Quick rejection of cars outside the cone: the cone's middle lies ConeMiddleOffset to the right of
 // the heading and its half-width is (ConeRight + ConeLeft) / 2; a margin of 0.01 rad dwarfs the float
 // rounding of both the quick and the exact test.
@@ -27,9 +27,9 @@ constexpr float ConeMiddleOffset = (ConeRight - ConeLeft) / 2.f;
 constexpr double RejectionAngle = (ConeRight + ConeLeft) / 2.0 + 0.01;
 const float RejectionCos2 = static_cast<float>(std::cos(RejectionAngle) * std::cos(RejectionAngle));
 constexpr float MinRejectionDistance2 = 1e-6f;
-constexpr float SameDirectionLimit = 0.75f;     // radians, about 43 degrees
-constexpr float CrossingFromRightMin = 1.0f;    // radians, about 57 degrees
-constexpr float CrossingFromRightMax = 2.0f;    // radians, about 115 degrees
+constexpr float SameDirectionLimit = 0.75f;  // radians, about 43 degrees
+constexpr float CrossingFromRightMin = 1.0f; // radians, about 57 degrees
+constexpr float CrossingFromRightMax = 2.0f; // radians, about 115 degrees
 constexpr float SpeedPerCost = 0.25f;
 constexpr float OffLineSpeed = 5.f;
 constexpr float RaisedCost = 250.f;
@@ -40,8 +40,8 @@ constexpr float CrossingCost = 30.f;
 // avoid the middle road's U-turn links: the two ring links into the middle road, then the inner loop
 // of each junction.
 constexpr int RaisedConnections[14][2] = {
-    {80, 100},  {119, 99},  {104, 84},  {84, 85},  {85, 105},  {105, 104}, {109, 89},
-    {89, 90},   {90, 110},  {110, 109}, {114, 94}, {94, 95},   {95, 115},  {115, 114},
+    {80, 100}, {119, 99}, {104, 84},  {84, 85},  {85, 105}, {105, 104}, {109, 89},
+    {89, 90},  {90, 110}, {110, 109}, {114, 94}, {94, 95},  {95, 115},  {115, 114},
 };
 
 bool ReadCar(Blackboard* pBlackboard, Car*& pCar)
@@ -60,7 +60,10 @@ Vector2D Polar(float radius, float angle)
             radius * static_cast<float>(std::sin(static_cast<double>(angle)))};
 }
 
-float Atan2(float y, float x) { return static_cast<float>(std::atan2(static_cast<double>(y), static_cast<double>(x))); }
+float Atan2(float y, float x)
+{
+    return static_cast<float>(std::atan2(static_cast<double>(y), static_cast<double>(x)));
+}
 
 void SetConnectionCost(TrafficGraph* pGraph, int from, int to, float cost)
 {
@@ -89,7 +92,8 @@ bool IsAtDestination(Blackboard* pBlackboard)
     Car* pCar = nullptr;
     if (!ReadGraph(pBlackboard, pGraph) || !ReadCar(pBlackboard, pCar))
         return false;
-    return pGraph->GetNodeIdxAtWorldPos(pCar->GetPosition()) == pGraph->GetNodeIdxAtWorldPos(pCar->GetDestination());
+    return pGraph->GetNodeIdxAtWorldPos(pCar->GetPosition()) ==
+           pGraph->GetNodeIdxAtWorldPos(pCar->GetDestination());
 }
 
 BehaviorState PlanPathToRandomDestination(Blackboard* pBlackboard)
@@ -120,7 +124,8 @@ BehaviorState PlanPathToRandomDestination(Blackboard* pBlackboard)
         SetConnectionCost(pGraph, connection[0], connection[1], RaisedCost);
 
     AStar<GridTerrainNode, GraphConnection> pathfinder(pGraph, pHeuristic);
-    const std::vector<GridTerrainNode*> nodes = pathfinder.FindPath(pGraph->GetNode(start), pGraph->GetNode(goal));
+    const std::vector<GridTerrainNode*> nodes =
+        pathfinder.FindPath(pGraph->GetNode(start), pGraph->GetNode(goal));
 
     for (int i = 2; i < 14; ++i)
         SetConnectionCost(pGraph, RaisedConnections[i][0], RaisedConnections[i][1], JunctionCost);
@@ -246,8 +251,9 @@ BehaviorState SetSpeedFromRoad(Blackboard* pBlackboard)
 
     const GridTerrainNode* pFrom = pGraph->GetNodeAtWorldPos(pCar->GetPosition());
     const GridTerrainNode* pTo = pGraph->GetNodeAtWorldPos(pCar->GetPath().front());
-    const GraphConnection* pConnection =
-        (pFrom != nullptr && pTo != nullptr) ? pGraph->GetConnection(pFrom->GetIndex(), pTo->GetIndex()) : nullptr;
+    const GraphConnection* pConnection = (pFrom != nullptr && pTo != nullptr)
+                                             ? pGraph->GetConnection(pFrom->GetIndex(), pTo->GetIndex())
+                                             : nullptr;
     pCar->SetMaxLinearSpeed(pConnection != nullptr ? pConnection->GetCost() * SpeedPerCost : OffLineSpeed);
     return BehaviorState::Success;
 }

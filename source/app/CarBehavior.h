@@ -27,7 +27,8 @@ Vemox::BehaviorState StopCar(Vemox::Blackboard* pBlackboard);
 /// Sets the car's maximum speed from the cost of the road connection it is on.
 Vemox::BehaviorState SetSpeedFromRoad(Vemox::Blackboard* pBlackboard);
 
-/// Builds the root of a car's tree (selector of plan / next point / wait / drive). Ownership passes to the caller.
+/// Builds the root of a car's tree (selector of plan / next point / wait / drive). Ownership passes to the
+/// caller.
 Vemox::IBehavior* CreateCarBehaviorRoot();
 
 /// The vision cone of a car heading at `angle` (radians): from lo (85 degrees to the right) to hi

@@ -20,7 +20,8 @@ constexpr unsigned int ViewportHeight = 451;
 
 HeadlessSimulation::HeadlessSimulation(const Options& options) : m_Options(options)
 {
-    VEMOX_ASSERT(ImGui::GetCurrentContext() == nullptr && "<HeadlessSimulation>: a UI context already exists");
+    VEMOX_ASSERT(ImGui::GetCurrentContext() == nullptr &&
+                 "<HeadlessSimulation>: a UI context already exists");
     ImGui::CreateContext();
     ImGuiIO& io = ImGui::GetIO();
     io.IniFilename = nullptr; // a batch run leaves no settings file behind

@@ -17,7 +17,10 @@ constexpr float RedCost = 0.f;
 constexpr Color RedLight{1.f, 0.f, 0.f, 0.5f};
 constexpr Color GreenLight{0.f, 1.f, 0.f, 0.5f};
 
-int NodeIndex(int column, int row) { return row * NrOfColumns + column; }
+int NodeIndex(int column, int row)
+{
+    return row * NrOfColumns + column;
+}
 
 /// One road: a straight run of cells in driving order, each linked to the next.
 struct Road
@@ -33,18 +36,18 @@ struct Road
 // In creation order: the outer ring (clockwise with y up), the middle road's two lanes, then the
 // three cross roads' lanes. Traffic keeps to the right.
 constexpr Road Roads[] = {
-    {0, 0, 0, 1, 9, RingCost},        // column 0, up
-    {19, 9, 0, -1, 9, RingCost},      // column 19, down
-    {0, 9, 1, 0, 19, RingCost},       // row 9, right
-    {19, 0, -1, 0, 19, RingCost},     // row 0, left
-    {0, 4, 1, 0, 19, InnerRoadCost},  // middle road, row 4, right
+    {0, 0, 0, 1, 9, RingCost},         // column 0, up
+    {19, 9, 0, -1, 9, RingCost},       // column 19, down
+    {0, 9, 1, 0, 19, RingCost},        // row 9, right
+    {19, 0, -1, 0, 19, RingCost},      // row 0, left
+    {0, 4, 1, 0, 19, InnerRoadCost},   // middle road, row 4, right
     {19, 5, -1, 0, 19, InnerRoadCost}, // middle road, row 5, left
-    {4, 9, 0, -1, 9, InnerRoadCost},  // column 4, down
-    {5, 0, 0, 1, 9, InnerRoadCost},   // column 5, up
-    {9, 9, 0, -1, 9, InnerRoadCost},  // column 9, down
-    {10, 0, 0, 1, 9, InnerRoadCost},  // column 10, up
-    {14, 9, 0, -1, 9, InnerRoadCost}, // column 14, down
-    {15, 0, 0, 1, 9, InnerRoadCost},  // column 15, up
+    {4, 9, 0, -1, 9, InnerRoadCost},   // column 4, down
+    {5, 0, 0, 1, 9, InnerRoadCost},    // column 5, up
+    {9, 9, 0, -1, 9, InnerRoadCost},   // column 9, down
+    {10, 0, 0, 1, 9, InnerRoadCost},   // column 10, up
+    {14, 9, 0, -1, 9, InnerRoadCost},  // column 14, down
+    {15, 0, 0, 1, 9, InnerRoadCost},   // column 15, up
 };
 
 constexpr int BlockColumnGroups[] = {1, 6, 11, 16};
@@ -54,7 +57,8 @@ constexpr int JunctionColumns[] = {4, 9, 14};
 
 void App_TrafficSimulation::CreateRoadNetwork()
 {
-    m_pGridGraph = new TrafficGraph(NrOfColumns, NrOfRows, static_cast<int>(m_CellSize), true, false, 1.f, 1.5f);
+    m_pGridGraph =
+        new TrafficGraph(NrOfColumns, NrOfRows, static_cast<int>(m_CellSize), true, false, 1.f, 1.5f);
 
     for (int firstColumn : BlockColumnGroups)
         for (int firstRow : BlockRowGroups)

@@ -17,15 +17,17 @@ constexpr double MaxDeltaTime = 1.0;
 ParseOutcome ParseRunOptions(int argc, const char* const argv[], RunOptions& options, std::ostream& out,
                              std::ostream& err)
 {
-    CLI::App app{"Runs the traffic simulation without a window at a fixed frame time and reports on the traffic.",
-                 "traffic-headless"};
+    CLI::App app{
+        "Runs the traffic simulation without a window at a fixed frame time and reports on the traffic.",
+        "traffic-headless"};
     std::int64_t seed = -1;
 
     app.add_option("--frames", options.frames, "Frames to simulate (default 36000, ten minutes at 60 Hz)")
         ->check(CLI::Range(std::int64_t{1}, MaxFrames));
     app.add_option("--dt", options.deltaTime, "Seconds per frame (default 1/60)")
         ->check(CLI::Validator(
-            [](std::string& value) -> std::string {
+            [](std::string& value) -> std::string
+            {
                 char* pEnd = nullptr;
                 const double seconds = std::strtod(value.c_str(), &pEnd);
                 if (pEnd == value.c_str() || *pEnd != '\0' || !std::isfinite(seconds) || seconds <= 0.0 ||
@@ -36,7 +38,8 @@ ParseOutcome ParseRunOptions(int argc, const char* const argv[], RunOptions& opt
             "SECONDS", "frame time"));
     app.add_option("--seed", seed, "Random seed (default: the current time, printed in the summary)")
         ->check(CLI::Range(std::int64_t{0}, std::int64_t{std::numeric_limits<std::uint32_t>::max()}));
-    app.add_option("--cars", options.nrOfCars, "Number of cars, 1 to 128 (default 20)")->check(CLI::Range(1, 128));
+    app.add_option("--cars", options.nrOfCars, "Number of cars, 1 to 128 (default 20)")
+        ->check(CLI::Range(1, 128));
     app.add_option("--csv", options.csvPath, "Write a time series, one row per simulated second, to FILE");
     app.add_flag("--quiet", options.quiet, "No progress bar and no summary");
     app.add_flag("--json", options.json, "Print the summary as JSON");

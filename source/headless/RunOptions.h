@@ -7,7 +7,7 @@
 
 struct RunOptions
 {
-    std::int64_t frames = 36000;  ///< ten simulated minutes at 60 Hz
+    std::int64_t frames = 36000;   ///< ten simulated minutes at 60 Hz
     double deltaTime = 1.0 / 60.0; ///< seconds per frame
     std::uint32_t seed = 0;
     bool hasSeed = false; ///< false: the seed is taken from the clock

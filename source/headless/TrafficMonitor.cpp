@@ -153,7 +153,8 @@ void TrafficMonitor::CountNewContacts()
     if (pWorld == nullptr)
         return;
     m_TouchingNow.clear();
-    for (const b2Contact* pContact = pWorld->GetContactList(); pContact != nullptr; pContact = pContact->GetNext())
+    for (const b2Contact* pContact = pWorld->GetContactList(); pContact != nullptr;
+         pContact = pContact->GetNext())
     {
         if (!pContact->IsTouching())
             continue;
@@ -174,9 +175,18 @@ double TrafficMonitor::GetMeanTripTime() const
     return m_TripsCompleted > 0 ? m_TotalTripTime / m_TripsCompleted : 0.0;
 }
 
-double TrafficMonitor::GetMeanSpeed() const { return m_CarTime > 0.0 ? m_SpeedSum / m_CarTime : 0.0; }
-double TrafficMonitor::GetRedLightShare() const { return m_CarTime > 0.0 ? m_RedLightTime / m_CarTime : 0.0; }
-double TrafficMonitor::GetAnotherCarShare() const { return m_CarTime > 0.0 ? m_AnotherCarTime / m_CarTime : 0.0; }
+double TrafficMonitor::GetMeanSpeed() const
+{
+    return m_CarTime > 0.0 ? m_SpeedSum / m_CarTime : 0.0;
+}
+double TrafficMonitor::GetRedLightShare() const
+{
+    return m_CarTime > 0.0 ? m_RedLightTime / m_CarTime : 0.0;
+}
+double TrafficMonitor::GetAnotherCarShare() const
+{
+    return m_CarTime > 0.0 ? m_AnotherCarTime / m_CarTime : 0.0;
+}
 
 std::vector<int> TrafficMonitor::GetGridlockedCars() const
 {

@@ -49,8 +49,8 @@ public:
         const int width = 40;
         const int filled = static_cast<int>(width * frame / frames);
         std::fprintf(stderr, "\r[%-*.*s] %3d%%  frame %" PRId64 "/%" PRId64, width, filled,
-                     "########################################", static_cast<int>(100 * frame / frames), frame,
-                     frames);
+                     "########################################", static_cast<int>(100 * frame / frames),
+                     frame, frames);
         std::fflush(stderr);
         m_Shown = true;
     }
@@ -124,14 +124,15 @@ int main(int argc, char* argv[])
         {
             const TrafficMonitor::Snapshot& snapshot = monitor.GetLastSnapshot();
             csv << nextCsvSecond << ',' << snapshot.moving << ',' << snapshot.stoppedAtRedLight << ','
-                << snapshot.stoppedForAnotherCar << ',' << monitor.GetTripsCompleted() << ',' << snapshot.meanSpeed
-                << '\n';
+                << snapshot.stoppedForAnotherCar << ',' << monitor.GetTripsCompleted() << ','
+                << snapshot.meanSpeed << '\n';
             ++nextCsvSecond;
         }
         progress.Update(frame, options.frames);
     }
     progress.Finish();
-    const double wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+    const double wallSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
     const long residentAtEnd = ResidentKiB();
 
     const double simulatedSeconds = monitor.GetSimulatedTime();
@@ -173,8 +174,8 @@ int main(int argc, char* argv[])
         std::printf("Traffic simulation: %d cars, %" PRId64 " frames of %.6f s, seed %u\n", options.nrOfCars,
                     options.frames, options.deltaTime, options.seed);
         std::printf("  simulated time           %.1f s\n", simulatedSeconds);
-        std::printf("  wall time                %.3f s (%.0f frames/s, %.0f vehicle-updates/s)\n", wallSeconds,
-                    framesPerSecond, framesPerSecond * options.nrOfCars);
+        std::printf("  wall time                %.3f s (%.0f frames/s, %.0f vehicle-updates/s)\n",
+                    wallSeconds, framesPerSecond, framesPerSecond * options.nrOfCars);
         std::printf("  trips completed          %d (mean trip time %.1f s)\n", monitor.GetTripsCompleted(),
                     monitor.GetMeanTripTime());
         std::printf("  mean speed               %.2f units/s\n", monitor.GetMeanSpeed());

@@ -29,7 +29,10 @@ float RecordingHeuristic(float dx, float dy)
     return Chebyshev(dx, dy);
 }
 
-Vector2D CellCentre(int node) { return {static_cast<float>(node % 20) * 15.f + 7.5f, static_cast<float>(node / 20) * 15.f + 7.5f}; }
+Vector2D CellCentre(int node)
+{
+    return {static_cast<float>(node % 20) * 15.f + 7.5f, static_cast<float>(node / 20) * 15.f + 7.5f};
+}
 
 class CarBehaviorTest : public ::testing::Test
 {
@@ -122,8 +125,18 @@ TEST_F(CarBehaviorTest, PlanningPicksRoadGoalsAndRestoresRaisedCosts)
     }
     EXPECT_EQ(m_pGraph->GetConnection(80, 100)->GetCost(), 30.f);
     EXPECT_EQ(m_pGraph->GetConnection(119, 99)->GetCost(), 30.f);
-    for (auto [from, to] : {std::pair{104, 84}, {84, 85}, {85, 105}, {105, 104}, {109, 89}, {89, 90}, {90, 110},
-                            {110, 109}, {114, 94}, {94, 95}, {95, 115}, {115, 114}})
+    for (auto [from, to] : {std::pair{104, 84},
+                            {84, 85},
+                            {85, 105},
+                            {105, 104},
+                            {109, 89},
+                            {89, 90},
+                            {90, 110},
+                            {110, 109},
+                            {114, 94},
+                            {94, 95},
+                            {95, 115},
+                            {115, 114}})
         EXPECT_EQ(m_pGraph->GetConnection(from, to)->GetCost(), 50.f) << from << " -> " << to;
     // The lights' connections keep what the lights wrote.
     EXPECT_EQ(m_pGraph->GetConnection(83, 84)->GetCost(), 0.f);
@@ -255,13 +268,15 @@ TEST_F(CarBehaviorTest, RightOfWayDependsOnTheRelativeHeadingAndTheOtherCarsSpee
     pOther->SetMaxLinearSpeed(12.5f);
 
     // Finds a heading whose relative angle, as the car measures it, is exactly `rel`.
-    auto headTo = [&](float rel) {
+    auto headTo = [&](float rel)
+    {
         float angle = rel;
         for (int i = 0; i < 64; ++i)
         {
             pOther->SetLinearVelocity({std::cos(angle), std::sin(angle)});
             const Vector2D t = pOther->GetDirection();
-            const float measured = static_cast<float>(std::atan2(static_cast<double>(t.y), static_cast<double>(t.x)));
+            const float measured =
+                static_cast<float>(std::atan2(static_cast<double>(t.y), static_cast<double>(t.x)));
             if (measured == rel)
                 return true;
             angle = measured < rel ? std::nextafter(angle, 10.f) : std::nextafter(angle, -10.f);
@@ -333,7 +348,8 @@ const Car* ReferenceCarInSight(const Car* pCar, const std::vector<Car*>& cars)
         const float d2 = (p.x - q.x) * (p.x - q.x) + (p.y - q.y) * (p.y - q.y);
         if (d2 > 1600.f)
             continue;
-        const float phi = static_cast<float>(std::atan2(static_cast<double>(q.y - p.y), static_cast<double>(q.x - p.x)));
+        const float phi =
+            static_cast<float>(std::atan2(static_cast<double>(q.y - p.y), static_cast<double>(q.x - p.x)));
         const bool inCone = (cone.hi > cone.lo && cone.lo <= phi && phi <= cone.hi) ||
                             (cone.lo > cone.hi && (phi >= cone.lo || phi <= cone.hi));
         if (inCone && bestDist2 >= d2)
@@ -351,9 +367,8 @@ TEST_F(CarBehaviorTest, QuickConeRejectionNeverChangesWhichCarIsSeen)
     for (int i = 0; i < 12; ++i)
         AddCar({0.f, 0.f});
     std::srand(77);
-    const auto random = [](float lo, float hi) {
-        return lo + (hi - lo) * static_cast<float>(std::rand() % 100001) / 100000.f;
-    };
+    const auto random = [](float lo, float hi)
+    { return lo + (hi - lo) * static_cast<float>(std::rand() % 100001) / 100000.f; };
     int seen = 0;
     for (int trial = 0; trial < 3000; ++trial)
     {

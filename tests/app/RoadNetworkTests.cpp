@@ -140,7 +140,8 @@ TEST_F(RoadNetworkTest, FirstLightUpdateClosesHorizontalAndOpensVerticalApproach
     {
         const bool horizontal = i < 6;
         EXPECT_EQ(lights[i].isRed, horizontal) << i;
-        EXPECT_EQ(m_pGraph->GetConnection(lights[i].fromNode, lights[i].toNode)->GetCost(), horizontal ? 0.f : 50.f);
+        EXPECT_EQ(m_pGraph->GetConnection(lights[i].fromNode, lights[i].toNode)->GetCost(),
+                  horizontal ? 0.f : 50.f);
     }
     EXPECT_EQ(lights[0].fromNode, 83);
     EXPECT_EQ(lights[0].toNode, 84);

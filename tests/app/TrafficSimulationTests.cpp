@@ -102,7 +102,8 @@ TEST(TrafficSimulationRender, DefaultSwitchesDrawGridCarsAndLightsOnly)
     EXPECT_EQ(pRenderer->GetLines().size(), 200u * 8u + 20u * (34u + 6u) + 12u * 34u);
     EXPECT_TRUE(pRenderer->GetPoints().empty());
     ASSERT_EQ(texts.size(), 200u);
-    EXPECT_TRUE(std::all_of(texts.begin(), texts.end(), [](const DebugText& text) { return text.text.empty(); }));
+    EXPECT_TRUE(
+        std::all_of(texts.begin(), texts.end(), [](const DebugText& text) { return text.text.empty(); }));
     pRenderer->SetTextRecorder(nullptr);
     pRenderer->DiscardFrame();
 }
@@ -175,7 +176,8 @@ TEST(TrafficSimulationRun, AMinuteOfTrafficStaysSound)
         {
             const Car* pCar = app.GetCars()[i];
             const Vector2D position = pCar->GetPosition();
-            ASSERT_TRUE(std::isfinite(position.x) && std::isfinite(position.y)) << "car " << i << " frame " << frame;
+            ASSERT_TRUE(std::isfinite(position.x) && std::isfinite(position.y))
+                << "car " << i << " frame " << frame;
             ASSERT_TRUE(position.x >= 0.f && position.x <= 300.f && position.y >= 0.f && position.y <= 150.f)
                 << "car " << i << " left the world at frame " << frame;
             if (pCar->GetDestination() != destinations[i])

@@ -84,13 +84,15 @@ TEST(HeadlessRunner, TextSummaryPrintsTheSeedForARepeat)
 
 TEST(HeadlessRunner, TimeSeriesHasOneRowPerSimulatedSecond)
 {
-    const std::filesystem::path csvPath = std::filesystem::temp_directory_path() / "traffic-headless-test.csv";
+    const std::filesystem::path csvPath =
+        std::filesystem::temp_directory_path() / "traffic-headless-test.csv";
     std::filesystem::remove(csvPath);
     ASSERT_EQ(RunRunner("--frames 600 --seed 5 --quiet --csv " + csvPath.string()).exitCode, 0);
     std::ifstream csv(csvPath);
     std::string line;
     ASSERT_TRUE(std::getline(csv, line));
-    EXPECT_EQ(line, "time,cars_moving,cars_stopped_red_light,cars_stopped_for_car,trips_completed,mean_speed");
+    EXPECT_EQ(line,
+              "time,cars_moving,cars_stopped_red_light,cars_stopped_for_car,trips_completed,mean_speed");
     int rows = 0;
     while (std::getline(csv, line))
     {

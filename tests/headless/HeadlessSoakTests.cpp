@@ -36,7 +36,8 @@ void ExpectSoundAndFlat(const nlohmann::json& summary)
     // The sanitizer's quarantine holds freed memory back, so resident size says nothing there.
     const long afterWarmUp = summary["resident_kib"]["after_warm_up"].get<long>();
     const long atEnd = summary["resident_kib"]["at_end"].get<long>();
-    EXPECT_LE(atEnd - afterWarmUp, 1024) << "resident memory grew from " << afterWarmUp << " to " << atEnd << " KiB";
+    EXPECT_LE(atEnd - afterWarmUp, 1024)
+        << "resident memory grew from " << afterWarmUp << " to " << atEnd << " KiB";
 #endif
 }
 } // namespace

@@ -23,7 +23,8 @@ Parsed Parse(std::vector<const char*> arguments)
     Parsed parsed{};
     std::ostringstream out;
     std::ostringstream err;
-    parsed.outcome = ParseRunOptions(static_cast<int>(arguments.size()), arguments.data(), parsed.options, out, err);
+    parsed.outcome =
+        ParseRunOptions(static_cast<int>(arguments.size()), arguments.data(), parsed.options, out, err);
     parsed.out = out.str();
     parsed.err = err.str();
     return parsed;
@@ -69,12 +70,15 @@ TEST(RunOptions, HelpListsTheOptions)
 TEST(RunOptions, RejectsBadValuesNamingTheOption)
 {
     const std::vector<std::pair<std::vector<const char*>, const char*>> cases = {
-        {{"--frames", "0"}, "--frames"},   {{"--frames", "-5"}, "--frames"},  {{"--frames", "abc"}, "--frames"},
-        {{"--frames", "1.5"}, "--frames"}, {{"--dt", "0"}, "--dt"},           {{"--dt", "-0.1"}, "--dt"},
-        {{"--dt", "nan"}, "--dt"},         {{"--dt", "inf"}, "--dt"},         {{"--dt", "2"}, "--dt"},
-        {{"--dt", "x"}, "--dt"},           {{"--seed", "-1"}, "--seed"},      {{"--seed", "4294967296"}, "--seed"},
-        {{"--cars", "0"}, "--cars"},       {{"--cars", "129"}, "--cars"},     {{"--cars", "ten"}, "--cars"},
-        {{"--frames"}, "--frames"},        {{"--unknown"}, "--unknown"},
+        {{"--frames", "0"}, "--frames"},   {{"--frames", "-5"}, "--frames"},
+        {{"--frames", "abc"}, "--frames"}, {{"--frames", "1.5"}, "--frames"},
+        {{"--dt", "0"}, "--dt"},           {{"--dt", "-0.1"}, "--dt"},
+        {{"--dt", "nan"}, "--dt"},         {{"--dt", "inf"}, "--dt"},
+        {{"--dt", "2"}, "--dt"},           {{"--dt", "x"}, "--dt"},
+        {{"--seed", "-1"}, "--seed"},      {{"--seed", "4294967296"}, "--seed"},
+        {{"--cars", "0"}, "--cars"},       {{"--cars", "129"}, "--cars"},
+        {{"--cars", "ten"}, "--cars"},     {{"--frames"}, "--frames"},
+        {{"--unknown"}, "--unknown"},
     };
     for (const auto& [arguments, option] : cases)
     {

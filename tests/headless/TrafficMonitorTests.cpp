@@ -16,7 +16,10 @@ using namespace Vemox;
 
 namespace
 {
-Vector2D CellCentre(int node) { return {static_cast<float>(node % 20) * 15.f + 7.5f, static_cast<float>(node / 20) * 15.f + 7.5f}; }
+Vector2D CellCentre(int node)
+{
+    return {static_cast<float>(node % 20) * 15.f + 7.5f, static_cast<float>(node / 20) * 15.f + 7.5f};
+}
 
 class TrafficMonitorTest : public ::testing::Test
 {

@@ -7,5 +7,5 @@ namespace Vemox
 [[noreturn]] void AssertionFailed(const char* expression, const char* file, int line);
 }
 
-#define VEMOX_ASSERT(expression)                                                                          \
+#define VEMOX_ASSERT(expression)                                                                             \
     ((expression) ? static_cast<void>(0) : ::Vemox::AssertionFailed(#expression, __FILE__, __LINE__))

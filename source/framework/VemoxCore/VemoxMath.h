@@ -78,10 +78,19 @@ struct Vector2D
     }
 };
 
-constexpr Vector2D operator*(float scale, const Vector2D& v) { return v * scale; }
+constexpr Vector2D operator*(float scale, const Vector2D& v)
+{
+    return v * scale;
+}
 
-inline float Dot(const Vector2D& a, const Vector2D& b) { return a.Dot(b); }
-inline float Cross(const Vector2D& a, const Vector2D& b) { return a.Cross(b); }
+inline float Dot(const Vector2D& a, const Vector2D& b)
+{
+    return a.Dot(b);
+}
+inline float Cross(const Vector2D& a, const Vector2D& b)
+{
+    return a.Cross(b);
+}
 
 /// RGBA colour, each channel in 0..1.
 struct Color
@@ -92,7 +101,10 @@ struct Color
     float a = 1.f;
 
     constexpr Color() = default;
-    constexpr Color(float red, float green, float blue, float alpha = 1.f) : r(red), g(green), b(blue), a(alpha) {}
+    constexpr Color(float red, float green, float blue, float alpha = 1.f)
+        : r(red), g(green), b(blue), a(alpha)
+    {
+    }
 
     constexpr bool operator==(const Color& other) const
     {

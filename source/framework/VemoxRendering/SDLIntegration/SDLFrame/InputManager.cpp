@@ -38,9 +38,15 @@ bool InputManager::IsMouseButtonUp(int button) const
     return HasRecord(InputType::MouseButton, InputState::Released, button);
 }
 
-bool InputManager::IsMouseMoving() const { return HasRecord(InputType::MouseMotion, InputState::Down, 0); }
+bool InputManager::IsMouseMoving() const
+{
+    return HasRecord(InputType::MouseMotion, InputState::Down, 0);
+}
 
-bool InputManager::IsMouseScrolling() const { return HasRecord(InputType::MouseWheel, InputState::Down, 0); }
+bool InputManager::IsMouseScrolling() const
+{
+    return HasRecord(InputType::MouseWheel, InputState::Down, 0);
+}
 
 MouseData InputManager::GetMouseData(InputType type, int button) const
 {

@@ -6,60 +6,60 @@
 #include <GL/glcorearb.h>
 
 // X(type, name) for each of the 49 entry points the framework uses.
-#define VEMOX_GL_ENTRY_POINTS(X)                                                                          \
-    /* shader programs */                                                                                 \
-    X(PFNGLCREATESHADERPROC, glCreateShader)                                                              \
-    X(PFNGLSHADERSOURCEPROC, glShaderSource)                                                              \
-    X(PFNGLCOMPILESHADERPROC, glCompileShader)                                                            \
-    X(PFNGLGETSHADERIVPROC, glGetShaderiv)                                                                \
-    X(PFNGLGETSHADERINFOLOGPROC, glGetShaderInfoLog)                                                      \
-    X(PFNGLCREATEPROGRAMPROC, glCreateProgram)                                                            \
-    X(PFNGLATTACHSHADERPROC, glAttachShader)                                                              \
-    X(PFNGLLINKPROGRAMPROC, glLinkProgram)                                                                \
-    X(PFNGLGETPROGRAMIVPROC, glGetProgramiv)                                                              \
-    X(PFNGLGETPROGRAMINFOLOGPROC, glGetProgramInfoLog)                                                    \
-    X(PFNGLDETACHSHADERPROC, glDetachShader)                                                              \
-    X(PFNGLDELETESHADERPROC, glDeleteShader)                                                              \
-    X(PFNGLDELETEPROGRAMPROC, glDeleteProgram)                                                            \
-    X(PFNGLUSEPROGRAMPROC, glUseProgram)                                                                  \
-    X(PFNGLGETUNIFORMLOCATIONPROC, glGetUniformLocation)                                                  \
-    X(PFNGLGETATTRIBLOCATIONPROC, glGetAttribLocation)                                                    \
-    X(PFNGLUNIFORMMATRIX4FVPROC, glUniformMatrix4fv)                                                      \
-    X(PFNGLUNIFORM1IPROC, glUniform1i)                                                                    \
-    /* buffers and vertex arrays */                                                                       \
-    X(PFNGLGENBUFFERSPROC, glGenBuffers)                                                                  \
-    X(PFNGLBINDBUFFERPROC, glBindBuffer)                                                                  \
-    X(PFNGLBUFFERDATAPROC, glBufferData)                                                                  \
-    X(PFNGLDELETEBUFFERSPROC, glDeleteBuffers)                                                            \
-    X(PFNGLGENVERTEXARRAYSPROC, glGenVertexArrays)                                                        \
-    X(PFNGLBINDVERTEXARRAYPROC, glBindVertexArray)                                                        \
-    X(PFNGLDELETEVERTEXARRAYSPROC, glDeleteVertexArrays)                                                  \
-    X(PFNGLVERTEXATTRIBPOINTERPROC, glVertexAttribPointer)                                                \
-    X(PFNGLENABLEVERTEXATTRIBARRAYPROC, glEnableVertexAttribArray)                                        \
-    /* drawing and frame */                                                                               \
-    X(PFNGLDRAWARRAYSPROC, glDrawArrays)                                                                  \
-    X(PFNGLDRAWELEMENTSPROC, glDrawElements)                                                              \
-    X(PFNGLCLEARPROC, glClear)                                                                            \
-    X(PFNGLCLEARCOLORPROC, glClearColor)                                                                  \
-    X(PFNGLVIEWPORTPROC, glViewport)                                                                      \
-    X(PFNGLSCISSORPROC, glScissor)                                                                        \
-    X(PFNGLFLUSHPROC, glFlush)                                                                            \
-    /* state */                                                                                           \
-    X(PFNGLENABLEPROC, glEnable)                                                                          \
-    X(PFNGLDISABLEPROC, glDisable)                                                                        \
-    X(PFNGLISENABLEDPROC, glIsEnabled)                                                                    \
-    X(PFNGLBLENDFUNCPROC, glBlendFunc)                                                                    \
-    X(PFNGLBLENDEQUATIONPROC, glBlendEquation)                                                            \
-    X(PFNGLBLENDEQUATIONSEPARATEPROC, glBlendEquationSeparate)                                            \
-    X(PFNGLGETINTEGERVPROC, glGetIntegerv)                                                                \
-    X(PFNGLGETERRORPROC, glGetError)                                                                      \
-    X(PFNGLACTIVETEXTUREPROC, glActiveTexture)                                                            \
-    /* textures */                                                                                        \
-    X(PFNGLGENTEXTURESPROC, glGenTextures)                                                                \
-    X(PFNGLBINDTEXTUREPROC, glBindTexture)                                                                \
-    X(PFNGLTEXPARAMETERIPROC, glTexParameteri)                                                            \
-    X(PFNGLPIXELSTOREIPROC, glPixelStorei)                                                                \
-    X(PFNGLTEXIMAGE2DPROC, glTexImage2D)                                                                  \
+#define VEMOX_GL_ENTRY_POINTS(X)                                                                             \
+    /* shader programs */                                                                                    \
+    X(PFNGLCREATESHADERPROC, glCreateShader)                                                                 \
+    X(PFNGLSHADERSOURCEPROC, glShaderSource)                                                                 \
+    X(PFNGLCOMPILESHADERPROC, glCompileShader)                                                               \
+    X(PFNGLGETSHADERIVPROC, glGetShaderiv)                                                                   \
+    X(PFNGLGETSHADERINFOLOGPROC, glGetShaderInfoLog)                                                         \
+    X(PFNGLCREATEPROGRAMPROC, glCreateProgram)                                                               \
+    X(PFNGLATTACHSHADERPROC, glAttachShader)                                                                 \
+    X(PFNGLLINKPROGRAMPROC, glLinkProgram)                                                                   \
+    X(PFNGLGETPROGRAMIVPROC, glGetProgramiv)                                                                 \
+    X(PFNGLGETPROGRAMINFOLOGPROC, glGetProgramInfoLog)                                                       \
+    X(PFNGLDETACHSHADERPROC, glDetachShader)                                                                 \
+    X(PFNGLDELETESHADERPROC, glDeleteShader)                                                                 \
+    X(PFNGLDELETEPROGRAMPROC, glDeleteProgram)                                                               \
+    X(PFNGLUSEPROGRAMPROC, glUseProgram)                                                                     \
+    X(PFNGLGETUNIFORMLOCATIONPROC, glGetUniformLocation)                                                     \
+    X(PFNGLGETATTRIBLOCATIONPROC, glGetAttribLocation)                                                       \
+    X(PFNGLUNIFORMMATRIX4FVPROC, glUniformMatrix4fv)                                                         \
+    X(PFNGLUNIFORM1IPROC, glUniform1i)                                                                       \
+    /* buffers and vertex arrays */                                                                          \
+    X(PFNGLGENBUFFERSPROC, glGenBuffers)                                                                     \
+    X(PFNGLBINDBUFFERPROC, glBindBuffer)                                                                     \
+    X(PFNGLBUFFERDATAPROC, glBufferData)                                                                     \
+    X(PFNGLDELETEBUFFERSPROC, glDeleteBuffers)                                                               \
+    X(PFNGLGENVERTEXARRAYSPROC, glGenVertexArrays)                                                           \
+    X(PFNGLBINDVERTEXARRAYPROC, glBindVertexArray)                                                           \
+    X(PFNGLDELETEVERTEXARRAYSPROC, glDeleteVertexArrays)                                                     \
+    X(PFNGLVERTEXATTRIBPOINTERPROC, glVertexAttribPointer)                                                   \
+    X(PFNGLENABLEVERTEXATTRIBARRAYPROC, glEnableVertexAttribArray)                                           \
+    /* drawing and frame */                                                                                  \
+    X(PFNGLDRAWARRAYSPROC, glDrawArrays)                                                                     \
+    X(PFNGLDRAWELEMENTSPROC, glDrawElements)                                                                 \
+    X(PFNGLCLEARPROC, glClear)                                                                               \
+    X(PFNGLCLEARCOLORPROC, glClearColor)                                                                     \
+    X(PFNGLVIEWPORTPROC, glViewport)                                                                         \
+    X(PFNGLSCISSORPROC, glScissor)                                                                           \
+    X(PFNGLFLUSHPROC, glFlush)                                                                               \
+    /* state */                                                                                              \
+    X(PFNGLENABLEPROC, glEnable)                                                                             \
+    X(PFNGLDISABLEPROC, glDisable)                                                                           \
+    X(PFNGLISENABLEDPROC, glIsEnabled)                                                                       \
+    X(PFNGLBLENDFUNCPROC, glBlendFunc)                                                                       \
+    X(PFNGLBLENDEQUATIONPROC, glBlendEquation)                                                               \
+    X(PFNGLBLENDEQUATIONSEPARATEPROC, glBlendEquationSeparate)                                               \
+    X(PFNGLGETINTEGERVPROC, glGetIntegerv)                                                                   \
+    X(PFNGLGETERRORPROC, glGetError)                                                                         \
+    X(PFNGLACTIVETEXTUREPROC, glActiveTexture)                                                               \
+    /* textures */                                                                                           \
+    X(PFNGLGENTEXTURESPROC, glGenTextures)                                                                   \
+    X(PFNGLBINDTEXTUREPROC, glBindTexture)                                                                   \
+    X(PFNGLTEXPARAMETERIPROC, glTexParameteri)                                                               \
+    X(PFNGLPIXELSTOREIPROC, glPixelStorei)                                                                   \
+    X(PFNGLTEXIMAGE2DPROC, glTexImage2D)                                                                     \
     X(PFNGLDELETETEXTURESPROC, glDeleteTextures)
 
 namespace Vemox

@@ -23,9 +23,9 @@ const char* g_pFirstMissing = nullptr;
 void OpenGLLoader::LoadFunctions()
 {
     g_pFirstMissing = nullptr;
-#define VEMOX_LOAD_GL_ENTRY_POINT(type, name)                                                             \
-    name = reinterpret_cast<type>(SDL_GL_GetProcAddress(#name));                                          \
-    if (name == nullptr && g_pFirstMissing == nullptr)                                                    \
+#define VEMOX_LOAD_GL_ENTRY_POINT(type, name)                                                                \
+    name = reinterpret_cast<type>(SDL_GL_GetProcAddress(#name));                                             \
+    if (name == nullptr && g_pFirstMissing == nullptr)                                                       \
         g_pFirstMissing = #name;
     VEMOX_GL_ENTRY_POINTS(VEMOX_LOAD_GL_ENTRY_POINT)
 #undef VEMOX_LOAD_GL_ENTRY_POINT
@@ -39,9 +39,18 @@ void OpenGLLoader::LoadFunctions()
     }
 }
 
-const char* OpenGLLoader::GetFirstMissingEntryPoint() { return g_pFirstMissing; }
-int OpenGLLoader::GetMajorVersion() { return g_MajorVersion; }
-int OpenGLLoader::GetMinorVersion() { return g_MinorVersion; }
+const char* OpenGLLoader::GetFirstMissingEntryPoint()
+{
+    return g_pFirstMissing;
+}
+int OpenGLLoader::GetMajorVersion()
+{
+    return g_MajorVersion;
+}
+int OpenGLLoader::GetMinorVersion()
+{
+    return g_MinorVersion;
+}
 
 int OpenGLLoader::GetNrOfEntryPoints()
 {
