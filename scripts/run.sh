@@ -5,7 +5,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  echo "No display found (neither DISPLAY nor WAYLAND_DISPLAY is set): run this from a desktop session, or under xvfb-run." >&2
+  echo "No display (neither DISPLAY nor WAYLAND_DISPLAY is set): the window would open invisibly offscreen. Run this in a desktop session, or under xvfb-run." >&2
   exit 1
 fi
 
