@@ -38,12 +38,6 @@ float RandomChannel()
     return static_cast<float>(rand() % 32768) / 32767.f;
 }
 
-Vector2D Polar(float radius, float angle)
-{
-    return {radius * static_cast<float>(std::cos(static_cast<double>(angle))),
-            radius * static_cast<float>(std::sin(static_cast<double>(angle)))};
-}
-
 void Spacing(int count)
 {
     for (int i = 0; i < count; ++i)
@@ -220,8 +214,8 @@ void App_TrafficSimulation::Render(float deltaTime)
         const Vector2D p = m_Cars[0]->GetPosition();
         const CarBehavior::VisionCone cone = CarBehavior::GetVisionCone(m_Cars[0]->GetRotation());
         pRenderer->DrawCircle(p, VisionRadius, VisionCircleColor, 0.f);
-        pRenderer->DrawSegment(p, p + Polar(VisionRadius, cone.lo), VisionRayColor, 0.f);
-        pRenderer->DrawSegment(p, p + Polar(VisionRadius, cone.hi), VisionRayColor, 0.f);
+        pRenderer->DrawSegment(p, p + FromPolar(VisionRadius, cone.lo), VisionRayColor, 0.f);
+        pRenderer->DrawSegment(p, p + FromPolar(VisionRadius, cone.hi), VisionRayColor, 0.f);
     }
 
     RenderTrafficLights();

@@ -54,12 +54,6 @@ bool ReadGraph(Blackboard* pBlackboard, TrafficGraph*& pGraph)
     return pBlackboard->GetData("GridGraph", pGraph) && pGraph != nullptr;
 }
 
-Vector2D Polar(float radius, float angle)
-{
-    return {radius * static_cast<float>(std::cos(static_cast<double>(angle))),
-            radius * static_cast<float>(std::sin(static_cast<double>(angle)))};
-}
-
 float Atan2(float y, float x)
 {
     return static_cast<float>(std::atan2(static_cast<double>(y), static_cast<double>(x)));
@@ -173,7 +167,7 @@ const Car* FindCarInSight(const Car* pCar, const std::vector<Car*>& cars)
     const Vector2D p = pCar->GetPosition();
     const VisionCone cone = GetVisionCone(pCar->GetRotation());
     // The cone's middle direction, for a quick rejection of cars well outside it (see below).
-    const Vector2D axis = Polar(1.f, pCar->GetRotation() - ConeMiddleOffset);
+    const Vector2D axis = FromPolar(1.f, pCar->GetRotation() - ConeMiddleOffset);
 
     const Car* pBest = nullptr;
     float bestDist2 = FloatMax;

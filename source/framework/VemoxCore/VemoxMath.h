@@ -83,6 +83,13 @@ constexpr Vector2D operator*(float scale, const Vector2D& v)
     return v * scale;
 }
 
+/// The point at `radius` from the origin in direction `angle` (radians), trigonometry in double precision.
+inline Vector2D FromPolar(float radius, float angle)
+{
+    return {radius * static_cast<float>(std::cos(static_cast<double>(angle))),
+            radius * static_cast<float>(std::sin(static_cast<double>(angle)))};
+}
+
 inline float Dot(const Vector2D& a, const Vector2D& b)
 {
     return a.Dot(b);
