@@ -8,6 +8,7 @@
 
 #include <box2d/box2d.h>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace Vemox;
@@ -55,8 +56,9 @@ TrafficMonitor::TrafficMonitor(const App_TrafficSimulation& app) : m_App(app)
     for (const Car* pCar : app.GetCars())
     {
         m_Destinations.push_back(pCar->GetDestination());
-        m_CarBodies.insert(pCar->GetRigidBody()->GetBody());
+        m_CarBodies.push_back(pCar->GetRigidBody()->GetBody());
     }
+    std::sort(m_CarBodies.begin(), m_CarBodies.end());
 }
 
 StopReason TrafficMonitor::Classify(const Car& car) const
@@ -152,19 +154,21 @@ void TrafficMonitor::CountNewContacts()
     const b2World* pWorld = PhysicsWorld::GetInstance()->GetWorld();
     if (pWorld == nullptr)
         return;
+    const auto isCar = [this](const b2Body* pBody) {
+        return std::binary_search(m_CarBodies.begin(), m_CarBodies.end(), pBody);
+    };
     m_TouchingNow.clear();
-    for (const b2Contact* pContact = pWorld->GetContactList(); pContact != nullptr;
-         pContact = pContact->GetNext())
+    for (const b2Contact* pContact = pWorld->GetContactList(); pContact != nullptr; pContact = pContact->GetNext())
     {
-        if (!pContact->IsTouching())
-            continue;
         const b2Body* pA = pContact->GetFixtureA()->GetBody();
         const b2Body* pB = pContact->GetFixtureB()->GetBody();
-        if (m_CarBodies.count(pA) == 0 || m_CarBodies.count(pB) == 0)
-            continue;
-        const auto pair = OrderedPair(pA, pB);
-        m_TouchingNow.insert(pair);
-        if (m_TouchingPairs.count(pair) == 0)
+        if (pContact->IsTouching() && isCar(pA) && isCar(pB))
+            m_TouchingNow.push_back(OrderedPair(pA, pB));
+    }
+    std::sort(m_TouchingNow.begin(), m_TouchingNow.end());
+    for (const BodyPair& pair : m_TouchingNow)
+    {
+        if (!std::binary_search(m_TouchingPairs.begin(), m_TouchingPairs.end(), pair))
             ++m_CarContactsBegun;
     }
     m_TouchingPairs.swap(m_TouchingNow);

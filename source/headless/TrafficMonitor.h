@@ -86,9 +86,10 @@ private:
     double m_AnotherCarTime = 0.0;
     double m_LongestStandStill = 0.0;
 
-    std::set<std::pair<const b2Body*, const b2Body*>> m_TouchingPairs;
-    std::set<std::pair<const b2Body*, const b2Body*>> m_TouchingNow; ///< reused each frame
-    std::set<const b2Body*> m_CarBodies;
+    using BodyPair = std::pair<const b2Body*, const b2Body*>;
+    std::vector<BodyPair> m_TouchingPairs; ///< sorted; the car pairs touching after the last frame
+    std::vector<BodyPair> m_TouchingNow;   ///< sorted; reused every frame
+    std::vector<const b2Body*> m_CarBodies; ///< sorted
     std::int64_t m_CarContactsBegun = 0;
     std::set<int> m_CarsOutside;
     std::set<int> m_CarsNonFinite;
