@@ -7,6 +7,7 @@
 #include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/Camera2D.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/SDLDebugRenderer2D.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLFrame/InputManager.h"
+#include "framework/VemoxUI/VImmediateUI.h"
 
 #include <imgui.h>
 
@@ -22,14 +23,8 @@ HeadlessSimulation::HeadlessSimulation(const Options& options) : m_Options(optio
 {
     VEMOX_ASSERT(ImGui::GetCurrentContext() == nullptr &&
                  "<HeadlessSimulation>: a UI context already exists");
-    ImGui::CreateContext();
-    ImGuiIO& io = ImGui::GetIO();
-    io.IniFilename = nullptr; // a batch run leaves no settings file behind
-    io.DisplaySize = ImVec2(static_cast<float>(ViewportWidth), static_cast<float>(ViewportHeight));
-    unsigned char* pPixels = nullptr;
-    int width = 0;
-    int height = 0;
-    io.Fonts->GetTexDataAsRGBA32(&pPixels, &width, &height);
+    VImmediateUI::CreateHeadlessContext(static_cast<float>(ViewportWidth),
+                                        static_cast<float>(ViewportHeight));
 
     m_pCamera = new Camera2D(Vector2D{0.f, 0.f}, 20.f, ViewportWidth, ViewportHeight);
     SDLDebugRenderer2D::GetInstance()->SetActiveCamera(m_pCamera);

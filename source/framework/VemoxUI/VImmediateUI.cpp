@@ -194,6 +194,19 @@ void SetColor(ImGuiStyle& style, ImGuiCol slot, float r, float g, float b, float
 }
 } // namespace
 
+void VImmediateUI::CreateHeadlessContext(float displayWidth, float displayHeight)
+{
+    ImGui::CreateContext();
+    ImGuiIO& io = ImGui::GetIO();
+    io.IniFilename = nullptr; // nothing on screen, so nothing to remember
+    io.DisplaySize = ImVec2(displayWidth, displayHeight);
+    io.DeltaTime = 1.f / 60.f;
+    unsigned char* pPixels = nullptr;
+    int width = 0;
+    int height = 0;
+    io.Fonts->GetTexDataAsRGBA32(&pPixels, &width, &height); // a frame cannot start without the atlas
+}
+
 void VImmediateUI::SetupIO(ImGuiIO& io)
 {
     // Arrow, page and home/end keys are SDL scan codes, the others SDL key codes: key events index

@@ -48,6 +48,10 @@ public:
     /// Sizes and colours of the UI's look.
     static void SetupStyle(ImGuiStyle& style);
 
+    /// Creates a UI context for runs without a window or OpenGL: display size in pixels, font atlas
+    /// built, a nominal frame time, and no settings file. The caller destroys it (ImGui::DestroyContext).
+    static void CreateHeadlessContext(float displayWidth, float displayHeight);
+
     unsigned int GetFontTexture() const { return m_FontTexture; }
 
 private:

@@ -2,6 +2,7 @@
 // colours and depths of every drawing operation, the depth slices and the text labels.
 #include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/Camera2D.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/SDLDebugRenderer2D.h"
+#include "framework/VemoxUI/VImmediateUI.h"
 
 #include <gtest/gtest.h>
 #include <imgui.h>
@@ -272,15 +273,7 @@ class OverlayTextTest : public DebugBatchTest
 protected:
     void SetUp() override
     {
-        ImGui::CreateContext();
-        ImGuiIO& io = ImGui::GetIO();
-        io.IniFilename = nullptr;
-        io.DisplaySize = ImVec2(901.f, 451.f);
-        io.DeltaTime = 1.f / 60.f;
-        unsigned char* pPixels = nullptr;
-        int width = 0;
-        int height = 0;
-        io.Fonts->GetTexDataAsRGBA32(&pPixels, &width, &height);
+        VImmediateUI::CreateHeadlessContext(901.f, 451.f);
         m_Renderer.SetActiveCamera(&m_Camera);
     }
     void TearDown() override

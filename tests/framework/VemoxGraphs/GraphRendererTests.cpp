@@ -3,6 +3,7 @@
 #include "framework/VemoxAI/VemoxGraphs/GraphRenderer.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/Camera2D.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/SDLDebugRenderer2D.h"
+#include "framework/VemoxUI/VImmediateUI.h"
 
 #include <gtest/gtest.h>
 #include <imgui.h>
@@ -39,15 +40,7 @@ protected:
     void SetUp() override
     {
         // DrawString needs a camera and places its text in a UI window of the current frame.
-        ImGui::CreateContext();
-        ImGuiIO& io = ImGui::GetIO();
-        io.IniFilename = nullptr;
-        io.DisplaySize = ImVec2(901.f, 451.f);
-        io.DeltaTime = 1.f / 60.f;
-        unsigned char* pPixels = nullptr;
-        int width = 0;
-        int height = 0;
-        io.Fonts->GetTexDataAsRGBA32(&pPixels, &width, &height);
+        VImmediateUI::CreateHeadlessContext(901.f, 451.f);
         ImGui::NewFrame();
 
         m_pRenderer = SDLDebugRenderer2D::GetInstance();
