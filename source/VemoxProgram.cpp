@@ -1,6 +1,7 @@
 // Start-up, frame loop and teardown of the Vemox program, in the framework's fixed order.
 #include "VemoxProgram.h"
 
+#include "framework/AppFrame/AppFrame.h"
 #include "framework/Physics/PhysicsWorld.h"
 #include "framework/VemoxCore/VemoxAssert.h"
 #include "framework/VemoxCore/VemoxException.h"
@@ -103,9 +104,9 @@ int RunVemoxProgram(int argc, char* argv[], const std::function<IApp*()>& create
         auto pFrame = std::make_unique<SDLFrame>(pWindow.get());
 
         const WindowParams& windowParams = pWindow->GetWindowParams();
-        auto pCamera =
-            std::make_unique<Camera2D>(Vector2D(0.f, 0.f), 20.f, static_cast<uint32_t>(windowParams.width),
-                                       static_cast<uint32_t>(windowParams.height));
+        auto pCamera = std::make_unique<Camera2D>(Vector2D(0.f, 0.f), Camera2D::DefaultZoom,
+                                                  static_cast<uint32_t>(windowParams.width),
+                                                  static_cast<uint32_t>(windowParams.height));
         SDLDebugRenderer2D::GetInstance()->Initialize(pCamera.get());
         auto pUI = std::make_unique<VImmediateUI>();
         pUI->Initialize(pWindow->GetSDLWindow(), &pWindow->m_ShouldQuit);
@@ -114,9 +115,7 @@ int RunVemoxProgram(int argc, char* argv[], const std::function<IApp*()>& create
         FrameTimer* pTimer = FrameTimer::GetInstance();
         pTimer->Start();
 
-        std::unique_ptr<IApp> pApp(createApp());
-        VEMOX_ASSERT(pApp != nullptr);
-        pApp->Start();
+        auto pAppFrame = std::make_unique<AppFrame>(pCamera.get(), createApp);
 
         // The quit flag is tested only here, so the pass in which the quit request arrives completes.
         while (!pWindow->m_ShouldQuit)
@@ -130,12 +129,8 @@ int RunVemoxProgram(int argc, char* argv[], const std::function<IApp*()>& create
             else
                 pWindow->ProcessEvents();
             pUI->NewFrame(deltaTime, pWindow->GetSDLWindow());
-            PhysicsWorld::GetInstance()->Simulate(deltaTime);
-            pCamera->Update();
 
-            pApp->Update(deltaTime);
-            PhysicsWorld::GetInstance()->RenderDebug();
-            pApp->Render(deltaTime);
+            pAppFrame->Run(deltaTime);
 
             pFrame->BeginFrame();
             SDLDebugRenderer2D::GetInstance()->Render();
@@ -143,16 +138,14 @@ int RunVemoxProgram(int argc, char* argv[], const std::function<IApp*()>& create
             pFrame->EndFrame();
         }
 
-        pApp.reset();
+        pAppFrame.reset();
         pUI->Shutdown();
         pUI.reset();
         pCamera.reset();
         pFrame.reset();
         pWindow.reset();
         // The application, and with it every body, is gone by now.
-        PhysicsWorld::DestroyInstance();
-        SDLDebugRenderer2D::DestroyInstance();
-        InputManager::DestroyInstance();
+        AppFrame::DestroySingletons();
         FrameTimer::DestroyInstance();
     }
     catch (const Vemox_Exception& exception)

@@ -1,6 +1,6 @@
 // Speed of the traffic simulation without a window: one frame of simulation alone (trees, steering,
 // lights, physics), and one frame that also builds the panel and the debug geometry the window would draw.
-#include "app/HeadlessSimulation.h"
+#include "headless/HeadlessSimulation.h"
 
 #include <benchmark/benchmark.h>
 

@@ -20,8 +20,6 @@ using namespace Vemox;
 
 namespace
 {
-constexpr int NrOfColumns = 20;
-constexpr int NrOfRows = 10;
 constexpr int FirstStartCandidate = 42; // a Block cell, so every car draws at least once
 constexpr float PathDotRadius = 2.5f;
 constexpr Color PathDotColor{0.5f, 1.f, 0.25f, 1.f};
@@ -69,14 +67,14 @@ App_TrafficSimulation::~App_TrafficSimulation()
 
 void App_TrafficSimulation::Start()
 {
-    const float width = static_cast<float>(NrOfColumns * m_CellSize);
-    const float height = static_cast<float>(NrOfRows * m_CellSize);
+    const float width = RoadNetwork::WorldWidth;
+    const float height = RoadNetwork::WorldHeight;
     m_Walls.push_back(new StaticBoxCollider({-1.f, height / 2.f}, 2.f, height + 4.f));
     m_Walls.push_back(new StaticBoxCollider({width + 1.f, height / 2.f}, 2.f, height + 4.f));
     m_Walls.push_back(new StaticBoxCollider({width / 2.f, height + 1.f}, width, 2.f));
     m_Walls.push_back(new StaticBoxCollider({width / 2.f, -1.f}, width, 2.f));
 
-    m_NrOfNodes = NrOfColumns * NrOfRows;
+    m_NrOfNodes = RoadNetwork::NrOfNodes;
     m_pGraphRenderer = new GraphRenderer(1);
 
     if (Camera2D* pCamera = SDLDebugRenderer2D::GetInstance()->GetActiveCamera())
@@ -91,13 +89,12 @@ void App_TrafficSimulation::Start()
     for (int i = 0; i < m_NrOfCars; ++i)
         SpawnCar();
 
-    // Horizontal approaches start red, vertical ones green; the order is the update and drawing order.
-    m_TrafficLights = {
-        {83, 84, 8.f, true, 8.f},    {106, 105, 8.f, true, 8.f},  {88, 89, 8.f, true, 8.f},
-        {111, 110, 8.f, true, 8.f},  {93, 94, 8.f, true, 8.f},    {116, 115, 8.f, true, 8.f},
-        {124, 104, 0.f, false, 8.f}, {65, 85, 0.f, false, 8.f},   {129, 109, 0.f, false, 8.f},
-        {70, 90, 0.f, false, 8.f},   {134, 114, 0.f, false, 8.f}, {75, 95, 0.f, false, 8.f},
-    };
+    for (const RoadNetwork::LightPlacement& placement : RoadNetwork::TrafficLights)
+    {
+        const float timer = placement.startsRed ? RoadNetwork::LightPhase : 0.f;
+        m_TrafficLights.push_back(
+            {placement.fromNode, placement.toNode, timer, placement.startsRed, RoadNetwork::LightPhase});
+    }
 }
 
 void App_TrafficSimulation::SpawnCar()
@@ -126,17 +123,21 @@ void App_TrafficSimulation::SpawnCar()
 Blackboard* App_TrafficSimulation::CreateBlackboard(Car* pCar)
 {
     Blackboard* pBlackboard = new Blackboard();
-    pBlackboard->AddData("Car", pCar);
-    pBlackboard->AddData("GridGraph", m_pGridGraph);
-    pBlackboard->AddData("Heuristic", m_pHeuristic);
-    pBlackboard->AddData("CarsVector", &m_Cars);
+    pBlackboard->AddData(RoadNetwork::Keys::Car, pCar);
+    pBlackboard->AddData(RoadNetwork::Keys::GridGraph, m_pGridGraph);
+    pBlackboard->AddData(RoadNetwork::Keys::Heuristic, m_pHeuristic);
+    pBlackboard->AddData(RoadNetwork::Keys::CarsVector, &m_Cars);
     return pBlackboard;
+}
+
+void App_TrafficSimulation::UpdateUI(float)
+{
+    if (m_IsDebugPanelEnabled)
+        BuildDebugPanel();
 }
 
 void App_TrafficSimulation::Update(float deltaTime)
 {
-    if (m_IsDebugPanelEnabled)
-        BuildDebugPanel();
     for (Car* pCar : m_Cars)
         pCar->Update(deltaTime);
     UpdateTrafficLights(deltaTime);
@@ -144,13 +145,12 @@ void App_TrafficSimulation::Update(float deltaTime)
 
 void App_TrafficSimulation::BuildDebugPanel()
 {
-    float width = 901.f;
-    float height = 451.f;
-    if (const Camera2D* pCamera = SDLDebugRenderer2D::GetInstance()->GetActiveCamera())
-    {
-        width = static_cast<float>(pCamera->GetWidth());
-        height = static_cast<float>(pCamera->GetHeight());
-    }
+    // The panel hugs the right edge of the viewport, which only the camera knows.
+    const Camera2D* pCamera = SDLDebugRenderer2D::GetInstance()->GetActiveCamera();
+    if (pCamera == nullptr)
+        return;
+    const float width = static_cast<float>(pCamera->GetWidth());
+    const float height = static_cast<float>(pCamera->GetHeight());
 
     ImGui::SetNextWindowPos(ImVec2(width - PanelWidth - PanelMargin, PanelMargin), ImGuiCond_Always);
     ImGui::SetNextWindowSize(ImVec2(PanelWidth, height - 2.f * PanelMargin), ImGuiCond_Always);

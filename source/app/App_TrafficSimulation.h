@@ -2,6 +2,7 @@
 // behaviour tree over their own blackboard, the graph renderer and the debug panel.
 #pragma once
 
+#include "RoadNetwork.h"
 #include "TrafficLight.h"
 #include "TrafficTypes.h"
 #include "framework/VemoxAI/VemoxGraphs/AStar.h"
@@ -19,15 +20,14 @@ class StaticBoxCollider;
 class App_TrafficSimulation final : public Vemox::IApp
 {
 public:
-    static constexpr int DefaultNrOfCars = 20;
-    /// Largest car count: cars start on distinct road cells, and there are 128 of them.
-    static constexpr int MaxNrOfCars = 128;
-
-    /// nrOfCars: cars spawned by Start, 0..MaxNrOfCars (the program uses 20).
-    explicit App_TrafficSimulation(int nrOfCars = DefaultNrOfCars);
+    /// nrOfCars: cars spawned by Start, 0..RoadNetwork::MaxNrOfCars (the program uses 20).
+    explicit App_TrafficSimulation(int nrOfCars = RoadNetwork::DefaultNrOfCars);
     ~App_TrafficSimulation() override;
 
     void Start() override;
+    /// Builds the debug panel (when enabled): once per drawn frame.
+    void UpdateUI(float deltaTime) override;
+    /// One simulation step: every car decides and steers, then the traffic lights advance.
     void Update(float deltaTime) override;
     void Render(float deltaTime) override;
 
@@ -59,14 +59,14 @@ public:
     DebugSwitches GetDebugSwitches() const;
     void SetDebugSwitches(const DebugSwitches& switches);
 
-    /// Whether Update builds the debug panel (on by default; runs without a screen may leave it out).
+    /// Whether UpdateUI builds the debug panel (on by default; runs without a screen may leave it out).
     void SetDebugPanelEnabled(bool isEnabled) { m_IsDebugPanelEnabled = isEnabled; }
 
 private:
     void SpawnCar();
     void BuildDebugPanel();
 
-    int m_NrOfCars = DefaultNrOfCars;
+    int m_NrOfCars = RoadNetwork::DefaultNrOfCars;
     std::vector<Car*> m_Cars;
     std::vector<int> m_TakenStartNodes;
     std::vector<Vemox::StaticBoxCollider*> m_Walls;
@@ -74,7 +74,7 @@ private:
     bool m_DrawPathOfFirstCar = false;
     bool m_DrawVisionOfFirstCar = false;
     int m_NrOfNodes = 0;
-    unsigned int m_CellSize = 15;
+    unsigned int m_CellSize = RoadNetwork::CellSize;
     TrafficGraph* m_pGridGraph = nullptr;
     Vemox::GraphRenderer* m_pGraphRenderer = nullptr;
     bool m_DrawGrid = true;

@@ -3,6 +3,7 @@
 #include "CarBehavior.h"
 
 #include "Car.h"
+#include "RoadNetwork.h"
 #include "TrafficTypes.h"
 #include "framework/Agents/SteeringAgent.h"
 #include "framework/VemoxAI/VemoxGraphs/AStar.h"
@@ -32,26 +33,15 @@ constexpr float CrossingFromRightMin = 1.0f; // radians, about 57 degrees
 constexpr float CrossingFromRightMax = 2.0f; // radians, about 115 degrees
 constexpr float SpeedPerCost = 0.25f;
 constexpr float OffLineSpeed = 5.f;
-constexpr float RaisedCost = 250.f;
-constexpr float JunctionCost = 50.f;
-constexpr float CrossingCost = 30.f;
-
-// Connections made expensive for the length of one search, so that routes prefer right turns and
-// avoid the middle road's U-turn links: the two ring links into the middle road, then the inner loop
-// of each junction.
-constexpr int RaisedConnections[14][2] = {
-    {80, 100}, {119, 99}, {104, 84},  {84, 85},  {85, 105}, {105, 104}, {109, 89},
-    {89, 90},  {90, 110}, {110, 109}, {114, 94}, {94, 95},  {95, 115},  {115, 114},
-};
 
 bool ReadCar(Blackboard* pBlackboard, Car*& pCar)
 {
-    return pBlackboard->GetData("Car", pCar) && pCar != nullptr;
+    return pBlackboard->GetData(RoadNetwork::Keys::Car, pCar) && pCar != nullptr;
 }
 
 bool ReadGraph(Blackboard* pBlackboard, TrafficGraph*& pGraph)
 {
-    return pBlackboard->GetData("GridGraph", pGraph) && pGraph != nullptr;
+    return pBlackboard->GetData(RoadNetwork::Keys::GridGraph, pGraph) && pGraph != nullptr;
 }
 
 float Atan2(float y, float x)
@@ -97,7 +87,7 @@ BehaviorState PlanPathToRandomDestination(Blackboard* pBlackboard)
     Heuristic pHeuristic = nullptr;
     if (!ReadGraph(pBlackboard, pGraph) || !ReadCar(pBlackboard, pCar))
         return BehaviorState::Failure;
-    if (!pBlackboard->GetData("Heuristic", pHeuristic) || pHeuristic == nullptr)
+    if (!pBlackboard->GetData(RoadNetwork::Keys::Heuristic, pHeuristic) || pHeuristic == nullptr)
         return BehaviorState::Failure;
 
     const int nrOfNodes = pGraph->GetNrOfNodes();
@@ -114,17 +104,15 @@ BehaviorState PlanPathToRandomDestination(Blackboard* pBlackboard)
         } while (goal == start);
     } while (pGraph->GetNode(goal)->GetTerrainType() == TerrainType::Block);
 
-    for (const auto& connection : RaisedConnections)
-        SetConnectionCost(pGraph, connection[0], connection[1], RaisedCost);
+    for (const RoadNetwork::RaisedConnection& raised : RoadNetwork::PlanningRaise)
+        SetConnectionCost(pGraph, raised.fromNode, raised.toNode, RoadNetwork::RaisedCost);
 
     AStar<GridTerrainNode, GraphConnection> pathfinder(pGraph, pHeuristic);
     const std::vector<GridTerrainNode*> nodes =
         pathfinder.FindPath(pGraph->GetNode(start), pGraph->GetNode(goal));
 
-    for (int i = 2; i < 14; ++i)
-        SetConnectionCost(pGraph, RaisedConnections[i][0], RaisedConnections[i][1], JunctionCost);
-    SetConnectionCost(pGraph, RaisedConnections[0][0], RaisedConnections[0][1], CrossingCost);
-    SetConnectionCost(pGraph, RaisedConnections[1][0], RaisedConnections[1][1], CrossingCost);
+    for (const RoadNetwork::RaisedConnection& raised : RoadNetwork::PlanningRaise)
+        SetConnectionCost(pGraph, raised.fromNode, raised.toNode, raised.restoreCost);
 
     // No path (the car stands on a cell without roads): keep the old path and destination.
     if (nodes.empty())
@@ -206,7 +194,8 @@ bool IsCarInSight(Blackboard* pBlackboard)
 {
     Car* pCar = nullptr;
     std::vector<Car*>* pCars = nullptr;
-    if (!ReadCar(pBlackboard, pCar) || !pBlackboard->GetData("CarsVector", pCars) || pCars == nullptr)
+    if (!ReadCar(pBlackboard, pCar) || !pBlackboard->GetData(RoadNetwork::Keys::CarsVector, pCars) ||
+        pCars == nullptr)
         return false;
 
     const Car* pBest = FindCarInSight(pCar, *pCars);
@@ -243,11 +232,7 @@ BehaviorState SetSpeedFromRoad(Blackboard* pBlackboard)
     if (!ReadCar(pBlackboard, pCar) || !ReadGraph(pBlackboard, pGraph) || pCar->GetPath().empty())
         return BehaviorState::Failure;
 
-    const GridTerrainNode* pFrom = pGraph->GetNodeAtWorldPos(pCar->GetPosition());
-    const GridTerrainNode* pTo = pGraph->GetNodeAtWorldPos(pCar->GetPath().front());
-    const GraphConnection* pConnection = (pFrom != nullptr && pTo != nullptr)
-                                             ? pGraph->GetConnection(pFrom->GetIndex(), pTo->GetIndex())
-                                             : nullptr;
+    const GraphConnection* pConnection = RoadNetwork::GetConnectionAhead(*pGraph, *pCar);
     pCar->SetMaxLinearSpeed(pConnection != nullptr ? pConnection->GetCost() * SpeedPerCost : OffLineSpeed);
     return BehaviorState::Success;
 }

@@ -1,19 +1,19 @@
 // The road network of the traffic simulation: the grid with its blocks and junctions, the one-way
 // road connections, and the traffic lights that open and close the connections into the junctions.
-#include "App_TrafficSimulation.h"
+#include "RoadNetwork.h"
 
+#include "App_TrafficSimulation.h"
+#include "Car.h"
+#include "framework/VemoxCore/VemoxAssert.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/SDLDebugRenderer2D.h"
 
+#include <cstdio>
+
 using namespace Vemox;
+using namespace RoadNetwork;
 
 namespace
 {
-constexpr int NrOfColumns = 20;
-constexpr int NrOfRows = 10;
-constexpr float RingCost = 30.f;
-constexpr float InnerRoadCost = 50.f;
-constexpr float GreenCost = 50.f;
-constexpr float RedCost = 0.f;
 constexpr Color RedLight{1.f, 0.f, 0.f, 0.5f};
 constexpr Color GreenLight{0.f, 1.f, 0.f, 0.5f};
 
@@ -85,6 +85,27 @@ void App_TrafficSimulation::CreateRoadNetwork()
                 m_pGridGraph->GetNode(NodeIndex(column, row))->SetTerrainType(TerrainType::Intersection);
 }
 
+namespace
+{
+// The connection a light opens and closes. A light table entry that names no road connection is a
+// programming error: stop, naming both nodes.
+GraphConnection* GetGuardedConnection(const TrafficGraph& graph, const TrafficLight& light)
+{
+    const auto isNode = [&graph](int index) { return index >= 0 && index < graph.GetNrOfNodes(); };
+    GraphConnection* pConnection = isNode(light.fromNode) && isNode(light.toNode)
+                                       ? graph.GetConnection(light.fromNode, light.toNode)
+                                       : nullptr;
+    if (pConnection == nullptr)
+    {
+        std::fprintf(stderr, "Traffic light error: there is no road connection from node %d to node %d\n",
+                     light.fromNode, light.toNode);
+        VEMOX_ASSERT(pConnection != nullptr &&
+                     "<App_TrafficSimulation::UpdateTrafficLights>: unknown connection");
+    }
+    return pConnection;
+}
+} // namespace
+
 void App_TrafficSimulation::UpdateTrafficLights(float deltaTime)
 {
     for (TrafficLight& light : m_TrafficLights)
@@ -94,7 +115,7 @@ void App_TrafficSimulation::UpdateTrafficLights(float deltaTime)
         else if (light.timer <= 0.f)
             light.isRed = false;
 
-        GraphConnection* pConnection = m_pGridGraph->GetConnection(light.fromNode, light.toNode);
+        GraphConnection* pConnection = GetGuardedConnection(*m_pGridGraph, light);
         if (light.isRed)
         {
             light.timer -= deltaTime;
@@ -118,3 +139,17 @@ void App_TrafficSimulation::RenderTrafficLights() const
                                    light.isRed ? RedLight : GreenLight, 0.f);
     }
 }
+
+namespace RoadNetwork
+{
+const GraphConnection* GetConnectionAhead(const TrafficGraph& graph, const Car& car)
+{
+    if (car.GetPath().empty())
+        return nullptr;
+    const GridTerrainNode* pFrom = graph.GetNodeAtWorldPos(car.GetPosition());
+    const GridTerrainNode* pTo = graph.GetNodeAtWorldPos(car.GetPath().front());
+    if (pFrom == nullptr || pTo == nullptr)
+        return nullptr;
+    return graph.GetConnection(pFrom->GetIndex(), pTo->GetIndex());
+}
+} // namespace RoadNetwork

@@ -1,6 +1,8 @@
 // Option parsing for the headless runner; every bad value is rejected with a message naming its option.
 #include "RunOptions.h"
 
+#include "app/RoadNetwork.h"
+
 #include <CLI/CLI.hpp>
 
 #include <cmath>
@@ -38,8 +40,11 @@ ParseOutcome ParseRunOptions(int argc, const char* const argv[], RunOptions& opt
             "SECONDS", "frame time"));
     app.add_option("--seed", seed, "Random seed (default: the current time, printed in the summary)")
         ->check(CLI::Range(std::int64_t{0}, std::int64_t{std::numeric_limits<std::uint32_t>::max()}));
-    app.add_option("--cars", options.nrOfCars, "Number of cars, 1 to 128 (default 20)")
-        ->check(CLI::Range(1, 128));
+    app.add_option("--cars", options.nrOfCars,
+                   "Number of cars, " + std::to_string(RoadNetwork::MinNrOfCars) + " to " +
+                       std::to_string(RoadNetwork::MaxNrOfCars) + " (default " +
+                       std::to_string(RoadNetwork::DefaultNrOfCars) + ")")
+        ->check(CLI::Range(RoadNetwork::MinNrOfCars, RoadNetwork::MaxNrOfCars));
     app.add_option("--csv", options.csvPath, "Write a time series, one row per simulated second, to FILE");
     app.add_flag("--quiet", options.quiet, "No progress bar and no summary");
     app.add_flag("--json", options.json, "Print the summary as JSON");

@@ -1,6 +1,8 @@
 // Command-line options of the headless traffic runner.
 #pragma once
 
+#include "app/RoadNetwork.h"
+
 #include <cstdint>
 #include <iosfwd>
 #include <string>
@@ -11,7 +13,7 @@ struct RunOptions
     double deltaTime = 1.0 / 60.0; ///< seconds per frame
     std::uint32_t seed = 0;
     bool hasSeed = false; ///< false: the seed is taken from the clock
-    int nrOfCars = 20;
+    int nrOfCars = RoadNetwork::DefaultNrOfCars;
     std::string csvPath; ///< empty: no time series
     bool quiet = false;
     bool json = false;

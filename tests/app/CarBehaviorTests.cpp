@@ -2,7 +2,7 @@
 // and the speed taken from the road.
 #include "app/Car.h"
 #include "app/CarBehavior.h"
-#include "app/HeadlessSimulation.h"
+#include "headless/HeadlessSimulation.h"
 #include "framework/Physics/RigidBody.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The road network: terrain, the one-way connections and their order, reachability, the traffic
 // lights' timeline and drawing.
 #include "app/App_TrafficSimulation.h"
-#include "app/HeadlessSimulation.h"
+#include "headless/HeadlessSimulation.h"
 #include "framework/Physics/StaticBoxCollider.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/SDLDebugRenderer2D.h"
 

@@ -1,9 +1,10 @@
 // The application as a whole, without a window: start-up, drawing with the default switches, and a
 // minute of simulated traffic.
 #include "app/Car.h"
-#include "app/HeadlessSimulation.h"
+#include "app/TrafficMonitor.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/Camera2D.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/SDLDebugRenderer2D.h"
+#include "headless/HeadlessSimulation.h"
 
 #include <gtest/gtest.h>
 
@@ -83,7 +84,7 @@ TEST(TrafficSimulationStart, SpawnIsReproducibleForASeedAndCarsLookDifferent)
 TEST(TrafficSimulationStart, AcceptsEveryCarCountUpToTheRoadCells)
 {
     srand(5);
-    HeadlessSimulation simulation({App_TrafficSimulation::MaxNrOfCars, false});
+    HeadlessSimulation simulation({RoadNetwork::MaxNrOfCars, false});
     const auto& nodes = simulation.GetApp().GetTakenStartNodes();
     EXPECT_EQ(std::set<int>(nodes.begin(), nodes.end()).size(), 128u);
 }
@@ -216,4 +217,38 @@ TEST(TrafficSimulationRun, AMinuteOfTrafficStaysSound)
     ASSERT_GE(light1Switches.size(), 6u);
     for (size_t s = 0; s < light1Switches.size(); ++s)
         EXPECT_NEAR(light1Switches[s], 8.f * static_cast<float>(s + 1), 2.f * dt) << "switch " << s;
+}
+
+namespace
+{
+// The state after `frames` drawn frames of `stepsPerFrame` steps of 1/60 s each, from seed 7.
+std::uint64_t HashAfter(int frames, int stepsPerFrame)
+{
+    srand(7);
+    HeadlessSimulation simulation({RoadNetwork::DefaultNrOfCars, true, true});
+    const float step = 1.f / 60.f;
+    for (int frame = 0; frame < frames; ++frame)
+        simulation.Frame(step * static_cast<float>(stepsPerFrame), stepsPerFrame, step);
+    return HashSimulationState(simulation.GetApp());
+}
+} // namespace
+
+TEST(TrafficSimulationFrame, SeveralStepsInOneDrawnFrameEqualAsManySingleStepFrames)
+{
+    const std::uint64_t singleSteps = HashAfter(240, 1);
+    EXPECT_EQ(HashAfter(60, 4), singleSteps);
+    EXPECT_EQ(HashAfter(1, 240), singleSteps);
+    EXPECT_NE(HashAfter(1, 239), singleSteps); // the comparison can tell one step apart
+}
+
+TEST(TrafficSimulationFrame, APausedFrameChangesNothing)
+{
+    srand(7);
+    HeadlessSimulation simulation({RoadNetwork::DefaultNrOfCars, true, true});
+    for (int frame = 0; frame < 30; ++frame)
+        simulation.Step(1.f / 60.f);
+    const std::uint64_t before = HashSimulationState(simulation.GetApp());
+    for (int frame = 0; frame < 30; ++frame)
+        simulation.Frame(1.f / 60.f, 0, 1.f / 60.f);
+    EXPECT_EQ(HashSimulationState(simulation.GetApp()), before);
 }

@@ -20,6 +20,9 @@ struct ViewBounds
 class Camera2D
 {
 public:
+    /// The zoom a driver's camera starts with, before the application sets its own view.
+    static constexpr float DefaultZoom = 20.f;
+
     /// zoom: half of the visible world height in world units; width, height: viewport in pixels.
     Camera2D(const Vector2D& center, float zoom, uint32_t width, uint32_t height);
 

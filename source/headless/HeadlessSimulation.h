@@ -1,17 +1,18 @@
-// Runs the traffic simulation without a window: the same application, stepped at a fixed frame time,
-// with a Dear ImGui context that never renders, the physics world stepping, and the debug renderer's
-// batches filled (when drawing is on) but never uploaded.
+// Runs the traffic simulation without a window: the framework's shared frame at a fixed frame time,
+// with a Dear ImGui context that never renders and debug-renderer batches that are never uploaded.
 #pragma once
 
-#include "App_TrafficSimulation.h"
+#include "app/App_TrafficSimulation.h"
+#include "app/RoadNetwork.h"
 
 #include <cstdint>
 #include <memory>
 
 namespace Vemox
 {
+class AppFrame;
 class Camera2D;
-}
+} // namespace Vemox
 
 /// Owns the process-wide singletons it creates (physics world, debug renderer, input queue, Dear ImGui
 /// context); only one may exist at a time.
@@ -20,10 +21,10 @@ class HeadlessSimulation
 public:
     struct Options
     {
-        int nrOfCars = App_TrafficSimulation::DefaultNrOfCars;
+        int nrOfCars = RoadNetwork::DefaultNrOfCars;
         /// Build the debug geometry of every frame (Box2D shapes and the application's Render).
         bool drawEachFrame = true;
-        /// Build the debug panel in every update, as the window would.
+        /// Build the debug panel in every drawn frame, as the window would.
         bool buildDebugPanel = true;
     };
 
@@ -34,18 +35,21 @@ public:
     HeadlessSimulation(const HeadlessSimulation&) = delete;
     HeadlessSimulation& operator=(const HeadlessSimulation&) = delete;
 
-    /// One frame in the windowed program's order; deltaTime in seconds.
-    void Step(float deltaTime);
+    /// One frame in the windowed program's order with one simulation step; deltaTime in seconds.
+    void Step(float deltaTime) { Frame(deltaTime, 1, deltaTime); }
+    /// One drawn frame of deltaTime seconds with nrOfSteps simulation steps of stepTime seconds.
+    void Frame(float deltaTime, int nrOfSteps, float stepTime);
 
     App_TrafficSimulation& GetApp() { return *m_pApp; }
     const App_TrafficSimulation& GetApp() const { return *m_pApp; }
     Vemox::Camera2D& GetCamera() { return *m_pCamera; }
-    /// Frames stepped so far.
+    /// Frames run so far.
     std::uint64_t GetFrameCount() const { return m_FrameCount; }
 
 private:
     Options m_Options;
-    Vemox::Camera2D* m_pCamera = nullptr;
-    App_TrafficSimulation* m_pApp = nullptr;
+    std::unique_ptr<Vemox::Camera2D> m_pCamera;
+    std::unique_ptr<Vemox::AppFrame> m_pFrame;
+    App_TrafficSimulation* m_pApp = nullptr; ///< owned by m_pFrame
     std::uint64_t m_FrameCount = 0;
 };

@@ -2,7 +2,7 @@
 // why they stand, completed trips, gridlock, car-car contacts and the integrity of every position.
 #pragma once
 
-#include "app/App_TrafficSimulation.h"
+#include "App_TrafficSimulation.h"
 
 #include <cstdint>
 #include <set>
@@ -63,7 +63,7 @@ public:
     bool HasCircularWait() const;
     /// Car-car contacts that began during the observed frames.
     std::int64_t GetCarContactsBegun() const { return m_CarContactsBegun; }
-    /// Distinct cars ever seen outside the 300 x 150 world, and with a non-finite position.
+    /// Distinct cars ever seen outside the world, and with a non-finite position.
     int GetCarsOutsideWorld() const { return static_cast<int>(m_CarsOutside.size()); }
     int GetCarsWithNonFinitePosition() const { return static_cast<int>(m_CarsNonFinite.size()); }
     bool IsIntegrityClean() const { return m_CarsOutside.empty() && m_CarsNonFinite.empty(); }
@@ -87,8 +87,8 @@ private:
     double m_LongestStandStill = 0.0;
 
     using BodyPair = std::pair<const b2Body*, const b2Body*>;
-    std::vector<BodyPair> m_TouchingPairs; ///< sorted; the car pairs touching after the last frame
-    std::vector<BodyPair> m_TouchingNow;   ///< sorted; reused every frame
+    std::vector<BodyPair> m_TouchingPairs;  ///< sorted; the car pairs touching after the last frame
+    std::vector<BodyPair> m_TouchingNow;    ///< sorted; reused every frame
     std::vector<const b2Body*> m_CarBodies; ///< sorted
     std::int64_t m_CarContactsBegun = 0;
     std::set<int> m_CarsOutside;

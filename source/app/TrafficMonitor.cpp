@@ -1,8 +1,9 @@
 // Traffic statistics gathered from the application's own state after every frame.
 #include "TrafficMonitor.h"
 
-#include "app/Car.h"
-#include "app/CarBehavior.h"
+#include "Car.h"
+#include "CarBehavior.h"
+#include "RoadNetwork.h"
 #include "framework/Physics/PhysicsWorld.h"
 #include "framework/Physics/RigidBody.h"
 
@@ -15,9 +16,6 @@ using namespace Vemox;
 
 namespace
 {
-constexpr float WorldWidth = 300.f;
-constexpr float WorldHeight = 150.f;
-
 std::pair<const b2Body*, const b2Body*> OrderedPair(const b2Body* pA, const b2Body* pB)
 {
     return pA < pB ? std::make_pair(pA, pB) : std::make_pair(pB, pA);
@@ -69,18 +67,9 @@ StopReason TrafficMonitor::Classify(const Car& car) const
         return StopReason::Other;
 
     // A speed limit of 0 comes from a closed connection ahead (a red light) or from the vision rule.
-    const TrafficGraph* pGraph = m_App.GetGraph();
-    if (!car.GetPath().empty())
-    {
-        const GridTerrainNode* pFrom = pGraph->GetNodeAtWorldPos(car.GetPosition());
-        const GridTerrainNode* pTo = pGraph->GetNodeAtWorldPos(car.GetPath().front());
-        if (pFrom != nullptr && pTo != nullptr)
-        {
-            const GraphConnection* pConnection = pGraph->GetConnection(pFrom->GetIndex(), pTo->GetIndex());
-            if (pConnection != nullptr && pConnection->GetCost() == 0.f)
-                return StopReason::RedLight;
-        }
-    }
+    const GraphConnection* pConnection = RoadNetwork::GetConnectionAhead(*m_App.GetGraph(), car);
+    if (pConnection != nullptr && pConnection->GetCost() == RoadNetwork::RedCost)
+        return StopReason::RedLight;
     return StopReason::AnotherCar;
 }
 
@@ -97,7 +86,8 @@ void TrafficMonitor::Observe(float deltaTime)
         const Vector2D position = car.GetPosition();
         if (!std::isfinite(position.x) || !std::isfinite(position.y))
             m_CarsNonFinite.insert(static_cast<int>(i));
-        else if (position.x < 0.f || position.x > WorldWidth || position.y < 0.f || position.y > WorldHeight)
+        else if (position.x < 0.f || position.x > RoadNetwork::WorldWidth || position.y < 0.f ||
+                 position.y > RoadNetwork::WorldHeight)
             m_CarsOutside.insert(static_cast<int>(i));
 
         // A new destination means a new plan; every plan after the first ends a trip.
@@ -154,11 +144,11 @@ void TrafficMonitor::CountNewContacts()
     const b2World* pWorld = PhysicsWorld::GetInstance()->GetWorld();
     if (pWorld == nullptr)
         return;
-    const auto isCar = [this](const b2Body* pBody) {
-        return std::binary_search(m_CarBodies.begin(), m_CarBodies.end(), pBody);
-    };
+    const auto isCar = [this](const b2Body* pBody)
+    { return std::binary_search(m_CarBodies.begin(), m_CarBodies.end(), pBody); };
     m_TouchingNow.clear();
-    for (const b2Contact* pContact = pWorld->GetContactList(); pContact != nullptr; pContact = pContact->GetNext())
+    for (const b2Contact* pContact = pWorld->GetContactList(); pContact != nullptr;
+         pContact = pContact->GetNext())
     {
         const b2Body* pA = pContact->GetFixtureA()->GetBody();
         const b2Body* pB = pContact->GetFixtureB()->GetBody();

@@ -1,9 +1,9 @@
 // The traffic statistics on hand-arranged situations: why a car stands, trips, gridlock and circular
 // waits, contacts between cars, integrity, and the state hash.
-#include "headless/TrafficMonitor.h"
+#include "app/TrafficMonitor.h"
 
 #include "app/Car.h"
-#include "app/HeadlessSimulation.h"
+#include "headless/HeadlessSimulation.h"
 #include "framework/Physics/RigidBody.h"
 
 #include <gtest/gtest.h>

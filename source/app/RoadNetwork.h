@@ -1,0 +1,79 @@
+// The facts of the traffic world in one place: the grid and its size, the road costs, the traffic
+// lights and the planning raise as named data, the car-count limits and the blackboard keys.
+#pragma once
+
+#include "TrafficTypes.h"
+
+class Car;
+
+namespace RoadNetwork
+{
+/// The grid: 20 columns by 10 rows of square cells, 15 world units each; y up, row 0 at the bottom.
+constexpr int NrOfColumns = 20;
+constexpr int NrOfRows = 10;
+constexpr int NrOfNodes = NrOfColumns * NrOfRows;
+constexpr int CellSize = 15;                                             ///< world units
+constexpr float WorldWidth = static_cast<float>(NrOfColumns * CellSize); ///< 300 world units
+constexpr float WorldHeight = static_cast<float>(NrOfRows * CellSize);   ///< 150 world units
+/// Road cells (everything but the eight 3 by 3 blocks); cars start on distinct road cells.
+constexpr int NrOfRoadCells = NrOfNodes - 8 * 9;
+
+/// Connection costs; a car drives at a quarter of the cost of the connection it is on.
+constexpr float RingCost = 30.f;      ///< the one-way outer ring
+constexpr float InnerRoadCost = 50.f; ///< the middle road, the cross roads and the junctions
+constexpr float RaisedCost = 250.f;   ///< a raised connection while a path is planned
+constexpr float GreenCost = InnerRoadCost;
+constexpr float RedCost = 0.f; ///< a closed junction approach: cars stop in front of it
+
+/// Seconds a traffic light stays red or green.
+constexpr float LightPhase = 8.f;
+
+/// A light guarding the connection fromNode -> toNode into a junction, and how it starts.
+struct LightPlacement
+{
+    int fromNode;
+    int toNode;
+    bool startsRed; ///< red lights start with a full phase timer, green ones with an empty one
+};
+/// The twelve lights in update and drawing order: the horizontal approaches start red, the vertical
+/// ones green.
+constexpr LightPlacement TrafficLights[] = {
+    {83, 84, true},    {106, 105, true}, {88, 89, true},    {111, 110, true},
+    {93, 94, true},    {116, 115, true}, {124, 104, false}, {65, 85, false},
+    {129, 109, false}, {70, 90, false},  {134, 114, false}, {75, 95, false},
+};
+
+/// A connection made expensive for the length of one search, and the cost it gets back afterwards.
+struct RaisedConnection
+{
+    int fromNode;
+    int toNode;
+    float restoreCost;
+};
+/// Raised while a path is planned, so that routes prefer right turns and avoid the middle road's
+/// U-turn links: the two ring links between the middle road's lanes, then each junction's inner loop.
+constexpr RaisedConnection PlanningRaise[] = {
+    {80, 100, RingCost},      {119, 99, RingCost},       {104, 84, InnerRoadCost}, {84, 85, InnerRoadCost},
+    {85, 105, InnerRoadCost}, {105, 104, InnerRoadCost}, {109, 89, InnerRoadCost}, {89, 90, InnerRoadCost},
+    {90, 110, InnerRoadCost}, {110, 109, InnerRoadCost}, {114, 94, InnerRoadCost}, {94, 95, InnerRoadCost},
+    {95, 115, InnerRoadCost}, {115, 114, InnerRoadCost},
+};
+
+/// Car counts: the program spawns 20; every car needs a road cell of its own to start on.
+constexpr int DefaultNrOfCars = 20;
+constexpr int MinNrOfCars = 1;
+constexpr int MaxNrOfCars = NrOfRoadCells;
+
+/// The names of the entries of every car's blackboard.
+namespace Keys
+{
+constexpr const char* Car = "Car";               ///< Car*: the car itself
+constexpr const char* GridGraph = "GridGraph";   ///< TrafficGraph*: the road network
+constexpr const char* Heuristic = "Heuristic";   ///< Vemox::Heuristic: the path planner's estimate
+constexpr const char* CarsVector = "CarsVector"; ///< std::vector<Car*>*: every car of the simulation
+} // namespace Keys
+
+/// The connection from the car's cell to the cell of its next path point: the road it drives on. Null
+/// when the path is empty, either cell lies off the grid, or the two cells are not connected.
+const Vemox::GraphConnection* GetConnectionAhead(const TrafficGraph& graph, const Car& car);
+} // namespace RoadNetwork

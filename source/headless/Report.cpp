@@ -1,0 +1,104 @@
+// The run summary: the traffic monitor's figures, the run's measurements and the state hash.
+#include "Report.h"
+
+#include "app/App_TrafficSimulation.h"
+#include "app/TrafficMonitor.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cinttypes>
+#include <cstdarg>
+#include <cstdio>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace
+{
+std::string Hex(std::uint64_t value)
+{
+    char text[17];
+    std::snprintf(text, sizeof(text), "%016" PRIx64, value);
+    return text;
+}
+
+// printf-style formatting onto a stream; the lines of the text summary are short.
+__attribute__((format(printf, 2, 3))) void Print(std::ostream& out, const char* pFormat, ...)
+{
+    char line[512];
+    va_list arguments;
+    va_start(arguments, pFormat);
+    std::vsnprintf(line, sizeof(line), pFormat, arguments);
+    va_end(arguments);
+    out << line;
+}
+
+double FramesPerSecond(const RunMeasurements& measurements)
+{
+    return static_cast<double>(measurements.framesRun) / measurements.wallSeconds;
+}
+} // namespace
+
+void WriteJsonSummary(std::ostream& out, const RunOptions& options, const RunMeasurements& measurements,
+                      const TrafficMonitor& monitor, const App_TrafficSimulation& app)
+{
+    const double framesPerSecond = FramesPerSecond(measurements);
+    const std::vector<int> gridlocked = monitor.GetGridlockedCars();
+    const nlohmann::json summary = {
+        {"seed", options.seed},
+        {"cars", options.nrOfCars},
+        {"frames", measurements.framesRun},
+        {"dt", options.deltaTime},
+        {"simulated_seconds", monitor.GetSimulatedTime()},
+        {"wall_seconds", measurements.wallSeconds},
+        {"frames_per_second", framesPerSecond},
+        {"vehicle_updates_per_second", framesPerSecond * options.nrOfCars},
+        {"trips_completed", monitor.GetTripsCompleted()},
+        {"mean_trip_seconds", monitor.GetMeanTripTime()},
+        {"mean_speed", monitor.GetMeanSpeed()},
+        {"stopped_red_light_share", monitor.GetRedLightShare()},
+        {"stopped_for_car_share", monitor.GetAnotherCarShare()},
+        {"longest_stand_still_seconds", monitor.GetLongestStandStill()},
+        {"gridlock",
+         {{"cars", gridlocked.size()}, {"ids", gridlocked}, {"circular_wait", monitor.HasCircularWait()}}},
+        {"car_contacts_begun", monitor.GetCarContactsBegun()},
+        {"integrity",
+         {{"cars_outside_world", monitor.GetCarsOutsideWorld()},
+          {"non_finite_positions", monitor.GetCarsWithNonFinitePosition()},
+          {"ok", monitor.IsIntegrityClean()}}},
+        {"resident_kib",
+         {{"after_warm_up", measurements.residentKiBAfterWarmUp}, {"at_end", measurements.residentKiBAtEnd}}},
+        {"state_hash", Hex(HashSimulationState(app))},
+    };
+    out << summary.dump(2) << "\n";
+}
+
+void WriteTextSummary(std::ostream& out, const RunOptions& options, const RunMeasurements& measurements,
+                      const TrafficMonitor& monitor, const App_TrafficSimulation& app)
+{
+    const double framesPerSecond = FramesPerSecond(measurements);
+    const std::vector<int> gridlocked = monitor.GetGridlockedCars();
+    Print(out, "Traffic simulation: %d cars, %" PRId64 " frames of %.6f s, seed %u\n", options.nrOfCars,
+          measurements.framesRun, options.deltaTime, options.seed);
+    Print(out, "  simulated time           %.1f s\n", monitor.GetSimulatedTime());
+    Print(out, "  wall time                %.3f s (%.0f frames/s, %.0f vehicle-updates/s)\n",
+          measurements.wallSeconds, framesPerSecond, framesPerSecond * options.nrOfCars);
+    Print(out, "  trips completed          %d (mean trip time %.1f s)\n", monitor.GetTripsCompleted(),
+          monitor.GetMeanTripTime());
+    Print(out, "  mean speed               %.2f units/s\n", monitor.GetMeanSpeed());
+    Print(out, "  stopped at red lights    %.1f %% of car-time\n", 100.0 * monitor.GetRedLightShare());
+    Print(out, "  stopped for another car  %.1f %% of car-time\n", 100.0 * monitor.GetAnotherCarShare());
+    Print(out, "  longest stand-still      %.1f s\n", monitor.GetLongestStandStill());
+    Print(out, "  gridlock                 %zu cars still for over 60 s", gridlocked.size());
+    for (size_t i = 0; i < gridlocked.size(); ++i)
+        Print(out, "%s%d", i == 0 ? " (ids " : ", ", gridlocked[i]);
+    Print(out, "%s; circular wait: %s\n", gridlocked.empty() ? "" : ")",
+          monitor.HasCircularWait() ? "yes" : "no");
+    Print(out, "  car-car contacts begun   %" PRId64 "\n", monitor.GetCarContactsBegun());
+    Print(out, "  integrity                %d cars outside the world, %d non-finite positions: %s\n",
+          monitor.GetCarsOutsideWorld(), monitor.GetCarsWithNonFinitePosition(),
+          monitor.IsIntegrityClean() ? "OK" : "FAILED");
+    Print(out, "  resident memory          %ld KiB after warm-up, %ld KiB at end\n",
+          measurements.residentKiBAfterWarmUp, measurements.residentKiBAtEnd);
+    Print(out, "  state hash               %s\n", Hex(HashSimulationState(app)).c_str());
+}
