@@ -35,6 +35,7 @@ Car::~Car()
 void Car::Update(float deltaTime)
 {
     // Deciding first lets a new target or speed take effect in this frame's steering.
+    m_pWaitingFor = nullptr;
     if (m_pDecisionMaking != nullptr)
     {
         m_pDecisionMaking->Update(deltaTime);

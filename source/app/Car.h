@@ -54,10 +54,17 @@ public:
     /// The position given at construction.
     Vemox::Vector2D GetStartPosition() const { return m_StartPosition; }
 
+    /// The car that this car's decision making stopped it for in its latest update (borrowed), or
+    /// null: the wait-for relation. Cleared at the start of every update; the leaf that decides to
+    /// wait for a car records it.
+    const Car* GetWaitingFor() const { return m_pWaitingFor; }
+    void SetWaitingFor(const Car* pOther) { m_pWaitingFor = pOther; }
+
 private:
     Vemox::IDecisionMaking* m_pDecisionMaking = nullptr;
     Vemox::Seek* m_pSeek = nullptr;
     Vemox::Vector2D m_StartPosition;
     Vemox::Vector2D m_Destination;
     Path m_Path;
+    const Car* m_pWaitingFor = nullptr;
 };

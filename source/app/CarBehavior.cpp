@@ -206,14 +206,20 @@ bool IsCarInSight(Blackboard* pBlackboard)
     const Vector2D t = pBest->GetDirection();
     const float rel = Atan2(s.x * t.y - t.x * s.y, s.x * t.x + s.y * t.y);
 
+    bool mustWait = false;
     if (-SameDirectionLimit <= rel && rel <= SameDirectionLimit)
     {
         const Vector2D offset = pCar->GetPosition() - pBest->GetPosition();
-        return offset.x * offset.x + offset.y * offset.y <= FollowDistanceSquared;
+        mustWait = offset.x * offset.x + offset.y * offset.y <= FollowDistanceSquared;
     }
-    if (CrossingFromRightMin <= rel && rel <= CrossingFromRightMax)
-        return pBest->GetMaxLinearSpeed() != 0.f;
-    return false;
+    else if (CrossingFromRightMin <= rel && rel <= CrossingFromRightMax)
+    {
+        mustWait = pBest->GetMaxLinearSpeed() != 0.f;
+    }
+    // The tree stops the car when this is true: record whom it waits for.
+    if (mustWait)
+        pCar->SetWaitingFor(pBest);
+    return mustWait;
 }
 
 BehaviorState StopCar(Blackboard* pBlackboard)

@@ -20,7 +20,8 @@ Vemox::BehaviorState SeekNextPathPoint(Vemox::Blackboard* pBlackboard);
 /// The car's node is the node of its next path point; drops that point when it is.
 bool HasReachedNextPathPoint(Vemox::Blackboard* pBlackboard);
 /// Another car in the vision cone obliges this car to wait: the nearest one drives the same way
-/// within 20 units ahead, or crosses from the right and is not held itself.
+/// within 20 units ahead, or crosses from the right and is not held itself. When it must, records
+/// that car as the one this car waits for (Car::SetWaitingFor).
 bool IsCarInSight(Vemox::Blackboard* pBlackboard);
 /// Sets the car's maximum speed to 0.
 Vemox::BehaviorState StopCar(Vemox::Blackboard* pBlackboard);

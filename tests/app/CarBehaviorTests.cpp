@@ -248,8 +248,11 @@ TEST_F(CarBehaviorTest, FollowingDistanceForTheSameDirection)
     Car* pCar = AddCar(p, 0.f, {10.f, 0.f});
     Car* pAhead = AddCar(p + Vector2D{20.f, 0.f}, 0.f, {10.f, 0.f});
     EXPECT_TRUE(InSight(pCar));
+    EXPECT_EQ(pCar->GetWaitingFor(), pAhead); // the wait-for relation is recorded where it is decided
+    pCar->SetWaitingFor(nullptr);
     pAhead->SetPosition(p + Vector2D{20.01f, 0.f});
     EXPECT_FALSE(InSight(pCar));
+    EXPECT_EQ(pCar->GetWaitingFor(), nullptr);
 
     // Both at rest: directions (0, 0) give rel 0, so the same-direction rule applies.
     pCar->SetLinearVelocity({0.f, 0.f});

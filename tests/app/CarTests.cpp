@@ -373,6 +373,8 @@ TEST_F(CarTest, InstallingNewDecisionMakingDeletesThePreviousOne)
 
     car.SetDecisionMaking(nullptr);
     EXPECT_EQ(second.events.size(), 2u);
+    car.SetWaitingFor(&car);
     car.Update(0.1f); // a car without decision making only steers
+    EXPECT_EQ(car.GetWaitingFor(), nullptr); // and waits for nobody: every update starts afresh
 }
 } // namespace
