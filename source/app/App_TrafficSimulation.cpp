@@ -43,7 +43,15 @@ void Spacing(int count)
 }
 } // namespace
 
-App_TrafficSimulation::App_TrafficSimulation(int nrOfCars) : m_NrOfCars(nrOfCars) {}
+App_TrafficSimulation::App_TrafficSimulation(int nrOfCars)
+    : App_TrafficSimulation(TrafficScenario{nrOfCars, RoadNetwork::LightPhase, DriverModel::Classic})
+{
+}
+
+App_TrafficSimulation::App_TrafficSimulation(const TrafficScenario& scenario)
+    : m_Scenario(scenario), m_NrOfCars(scenario.nrOfCars)
+{
+}
 
 App_TrafficSimulation::~App_TrafficSimulation()
 {
@@ -91,9 +99,9 @@ void App_TrafficSimulation::Start()
 
     for (const RoadNetwork::LightPlacement& placement : RoadNetwork::TrafficLights)
     {
-        const float timer = placement.startsRed ? RoadNetwork::LightPhase : 0.f;
-        m_TrafficLights.push_back(
-            {placement.fromNode, placement.toNode, timer, placement.startsRed, RoadNetwork::LightPhase});
+        const float phase = m_Scenario.lightPhase;
+        const float timer = placement.startsRed ? phase : 0.f;
+        m_TrafficLights.push_back({placement.fromNode, placement.toNode, timer, placement.startsRed, phase});
     }
 }
 

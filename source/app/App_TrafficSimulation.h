@@ -4,6 +4,7 @@
 
 #include "RoadNetwork.h"
 #include "TrafficLight.h"
+#include "TrafficScenario.h"
 #include "TrafficTypes.h"
 #include "framework/VemoxAI/VemoxGraphs/AStar.h"
 #include "framework/VemoxCore/IApp.h"
@@ -22,6 +23,8 @@ class App_TrafficSimulation final : public Vemox::IApp
 public:
     /// nrOfCars: cars spawned by Start, 0..RoadNetwork::MaxNrOfCars (the program uses 20).
     explicit App_TrafficSimulation(int nrOfCars = RoadNetwork::DefaultNrOfCars);
+    /// A world built from the scenario; the default scenario is the documented world.
+    explicit App_TrafficSimulation(const TrafficScenario& scenario);
     ~App_TrafficSimulation() override;
 
     void Start() override;
@@ -45,6 +48,7 @@ public:
     const std::vector<TrafficLight>& GetTrafficLights() const { return m_TrafficLights; }
     TrafficGraph* GetGraph() const { return m_pGridGraph; }
     int GetNrOfNodes() const { return m_NrOfNodes; }
+    const TrafficScenario& GetScenario() const { return m_Scenario; }
 
     /// The panel's switches, also settable for runs without a UI.
     struct DebugSwitches
@@ -66,6 +70,7 @@ private:
     void SpawnCar();
     void BuildDebugPanel();
 
+    TrafficScenario m_Scenario;
     int m_NrOfCars = RoadNetwork::DefaultNrOfCars;
     std::vector<Car*> m_Cars;
     std::vector<int> m_TakenStartNodes;

@@ -30,7 +30,8 @@ HeadlessSimulation::HeadlessSimulation(const Options& options) : m_Options(optio
     m_pFrame = std::make_unique<AppFrame>(m_pCamera.get(),
                                           [&options, this]
                                           {
-                                              m_pApp = new App_TrafficSimulation(options.nrOfCars);
+                                              m_pApp = new App_TrafficSimulation(TrafficScenario{
+                                                  options.nrOfCars, options.lightPhase, options.driver});
                                               m_pApp->SetDebugPanelEnabled(options.buildDebugPanel);
                                               return m_pApp;
                                           });

@@ -26,6 +26,8 @@ public:
         bool drawEachFrame = true;
         /// Build the debug panel in every drawn frame, as the window would.
         bool buildDebugPanel = true;
+        DriverModel driver = DriverModel::Classic;
+        float lightPhase = RoadNetwork::LightPhase; ///< seconds
     };
 
     explicit HeadlessSimulation(const Options& options);
