@@ -1,39 +1,22 @@
 // The traffic-headless program itself: reproducible runs, the summary, the time series, exit codes.
+#include "ProcessRunner.h"
+
 #include <nlohmann/json.hpp>
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 namespace
 {
-struct Result
-{
-    int exitCode = -1;
-    std::string output;
-};
+using Result = Vemox::Testing::ProcessResult;
 
 /// Runs the runner with `arguments`; standard error is folded into the output.
 Result RunRunner(const std::string& arguments)
 {
-    const std::string command = std::string(TRAFFIC_HEADLESS_PATH) + " " + arguments + " 2>&1";
-    Result result;
-    FILE* pPipe = popen(command.c_str(), "r");
-    if (pPipe == nullptr)
-        return result;
-    std::array<char, 4096> buffer{};
-    size_t count = 0;
-    while ((count = fread(buffer.data(), 1, buffer.size(), pPipe)) > 0)
-        result.output.append(buffer.data(), count);
-    const int status = pclose(pPipe);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
+    return Vemox::Testing::RunProcess(std::string(TRAFFIC_HEADLESS_PATH) + " " + arguments + " 2>&1");
 }
 
 nlohmann::json RunJson(const std::string& arguments)

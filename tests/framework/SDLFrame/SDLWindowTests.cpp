@@ -1,5 +1,7 @@
 // The input queue's queries, and the window's event pump turning pushed SDL events into input records.
 // The pump runs on SDL's dummy video driver: no display and no OpenGL needed.
+#include "InputRecords.h"
+
 #include "framework/VemoxCore/VemoxException.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLFrame/InputManager.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLFrame/SDLWindow.h"
@@ -15,19 +17,10 @@ using Vemox::InputManager;
 using Vemox::InputState;
 using Vemox::InputType;
 using Vemox::MouseData;
+using Vemox::Testing::MakeInputRecord;
 
 namespace
 {
-InputEvent MakeRecord(InputType type, InputState state, int code, int x = 0, int y = 0)
-{
-    InputEvent record;
-    record.type = type;
-    record.state = state;
-    record.data.code = code;
-    record.data.x = x;
-    record.data.y = y;
-    return record;
-}
 
 class InputManagerTest : public ::testing::Test
 {
@@ -56,10 +49,10 @@ TEST_F(InputManagerTest, EmptyQueueAnswersFalseAndZeros)
 
 TEST_F(InputManagerTest, ButtonQueriesMatchStateAndButton)
 {
-    m_pInput->AddInputEvent(MakeRecord(InputType::MouseButton, InputState::Released, 3, 40, 50));
-    m_pInput->AddInputEvent(MakeRecord(InputType::MouseButton, InputState::Down, 1, 10, 20));
+    m_pInput->AddInputEvent(MakeInputRecord(InputType::MouseButton, InputState::Released, 3, 40, 50));
+    m_pInput->AddInputEvent(MakeInputRecord(InputType::MouseButton, InputState::Down, 1, 10, 20));
     // A key whose scan code equals a button number is not a mouse button.
-    m_pInput->AddInputEvent(MakeRecord(InputType::Keyboard, InputState::Down, 3));
+    m_pInput->AddInputEvent(MakeInputRecord(InputType::Keyboard, InputState::Down, 3));
 
     EXPECT_TRUE(m_pInput->IsMouseButtonDown(1));
     EXPECT_FALSE(m_pInput->IsMouseButtonUp(1));
@@ -77,10 +70,10 @@ TEST_F(InputManagerTest, ButtonQueriesMatchStateAndButton)
 
 TEST_F(InputManagerTest, GetMouseDataTakesFirstMatchInArrivalOrder)
 {
-    m_pInput->AddInputEvent(MakeRecord(InputType::MouseWheel, InputState::Down, 0, 0, 1));
-    m_pInput->AddInputEvent(MakeRecord(InputType::MouseMotion, InputState::Down, 0, 7, 8));
-    m_pInput->AddInputEvent(MakeRecord(InputType::MouseWheel, InputState::Down, 0, 0, -2));
-    m_pInput->AddInputEvent(MakeRecord(InputType::MouseMotion, InputState::Down, 0, 9, 10));
+    m_pInput->AddInputEvent(MakeInputRecord(InputType::MouseWheel, InputState::Down, 0, 0, 1));
+    m_pInput->AddInputEvent(MakeInputRecord(InputType::MouseMotion, InputState::Down, 0, 7, 8));
+    m_pInput->AddInputEvent(MakeInputRecord(InputType::MouseWheel, InputState::Down, 0, 0, -2));
+    m_pInput->AddInputEvent(MakeInputRecord(InputType::MouseMotion, InputState::Down, 0, 9, 10));
 
     EXPECT_TRUE(m_pInput->IsMouseScrolling());
     EXPECT_TRUE(m_pInput->IsMouseMoving());

@@ -1,7 +1,7 @@
 // The UI integration on the program's window and OpenGL context (SDL's offscreen driver): quit
 // requests and press latches through the UI pump, frame start, drawing, the OpenGL state around
 // RenderDrawLists, the clipboard hooks and the settings file.
-#include "SDLDebugRenderer2D/OffscreenContext.h"
+#include "OffscreenContext.h"
 
 #include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/SDLDebugRenderer2D.h"
 #include "framework/VemoxUI/VImmediateUI.h"
