@@ -55,6 +55,7 @@ void HeadlessSimulation::Step(float deltaTime)
     {
         ImGui::GetIO().DeltaTime = deltaTime > 0.f ? deltaTime : FloatEpsilon; // the UI needs a positive time
         ImGui::NewFrame();
+        SDLDebugRenderer2D::SetUiFrameOpen(true);
     }
 
     PhysicsWorld::GetInstance()->Simulate(deltaTime);
@@ -67,7 +68,10 @@ void HeadlessSimulation::Step(float deltaTime)
     }
 
     if (usesUi)
+    {
+        SDLDebugRenderer2D::SetUiFrameOpen(false);
         ImGui::EndFrame();
+    }
     SDLDebugRenderer2D::GetInstance()->DiscardFrame();
     ++m_FrameCount;
 }
