@@ -6,6 +6,7 @@
 #include "RoadNetwork.h"
 #include "framework/Physics/PhysicsWorld.h"
 #include "framework/Physics/RigidBody.h"
+#include "framework/VemoxCore/Fnv1a.h"
 
 #include <box2d/box2d.h>
 
@@ -21,18 +22,11 @@ std::pair<const b2Body*, const b2Body*> OrderedPair(const b2Body* pA, const b2Bo
     return pA < pB ? std::make_pair(pA, pB) : std::make_pair(pB, pA);
 }
 
-class Fnv1a
+// FNV-1a over each value's bytes, in the order they are added.
+class StateHash
 {
 public:
-    void Add(const void* pData, size_t size)
-    {
-        const auto* pBytes = static_cast<const unsigned char*>(pData);
-        for (size_t i = 0; i < size; ++i)
-        {
-            m_Hash ^= pBytes[i];
-            m_Hash *= 1099511628211ull;
-        }
-    }
+    void Add(const void* pData, size_t size) { m_Hash = Fnv1a(pData, size, m_Hash); }
     void Add(float value) { Add(&value, sizeof(value)); }
     void Add(const Vector2D& value)
     {
@@ -42,7 +36,7 @@ public:
     std::uint64_t Get() const { return m_Hash; }
 
 private:
-    std::uint64_t m_Hash = 14695981039346656037ull;
+    std::uint64_t m_Hash = FnvOffsetBasis;
 };
 } // namespace
 
@@ -227,7 +221,7 @@ bool TrafficMonitor::HasCircularWait() const
 
 std::uint64_t HashSimulationState(const App_TrafficSimulation& app)
 {
-    Fnv1a hash;
+    StateHash hash;
     for (const Car* pCar : app.GetCars())
     {
         hash.Add(pCar->GetPosition());

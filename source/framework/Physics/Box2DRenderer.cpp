@@ -1,6 +1,7 @@
 // Forwards Box2D's debug drawing to SDLDebugRenderer2D, one depth slice per call.
 #include "framework/Physics/Box2DRenderer.h"
 
+#include "framework/Physics/Box2DConversions.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/SDLDebugRenderer2D.h"
 
 #include <box2d/b2_math.h>
@@ -10,10 +11,6 @@ namespace Vemox
 {
 namespace
 {
-Vector2D ToVector(const b2Vec2& v)
-{
-    return Vector2D(v.x, v.y);
-}
 Color ToColor(const b2Color& c)
 {
     return Color(c.r, c.g, c.b, c.a);
@@ -32,7 +29,7 @@ struct PolygonBuffer
             vertexCount < 0 ? 0 : (vertexCount > b2_maxPolygonVertices ? b2_maxPolygonVertices : vertexCount);
         for (int i = 0; i < count; ++i)
         {
-            points[i] = ToVector(vertices[i]);
+            points[i] = FromB2(vertices[i]);
         }
     }
 };
@@ -58,7 +55,7 @@ void Box2DRenderer::DrawCircle(const b2Vec2& center, float radius, const b2Color
 {
     SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
     const float depth = pRenderer->NextDepthSlice();
-    pRenderer->DrawCircle(ToVector(center), radius, ToColor(color), depth);
+    pRenderer->DrawCircle(FromB2(center), radius, ToColor(color), depth);
 }
 
 void Box2DRenderer::DrawSolidCircle(const b2Vec2& center, float radius, const b2Vec2& axis,
@@ -66,14 +63,14 @@ void Box2DRenderer::DrawSolidCircle(const b2Vec2& center, float radius, const b2
 {
     SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
     const float depth = pRenderer->NextDepthSlice();
-    pRenderer->DrawSolidCircle(ToVector(center), radius, ToVector(axis), ToColor(color), depth);
+    pRenderer->DrawSolidCircle(FromB2(center), radius, FromB2(axis), ToColor(color), depth);
 }
 
 void Box2DRenderer::DrawSegment(const b2Vec2& p1, const b2Vec2& p2, const b2Color& color)
 {
     SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
     const float depth = pRenderer->NextDepthSlice();
-    pRenderer->DrawSegment(ToVector(p1), ToVector(p2), ToColor(color), depth);
+    pRenderer->DrawSegment(FromB2(p1), FromB2(p2), ToColor(color), depth);
 }
 
 void Box2DRenderer::DrawTransform(const b2Transform& xf)
@@ -81,13 +78,13 @@ void Box2DRenderer::DrawTransform(const b2Transform& xf)
     SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
     const float depth = pRenderer->NextDepthSlice();
     // b2Rot keeps sine and cosine of the angle: the x axis is (c, s), the y axis (-s, c).
-    pRenderer->DrawTransform(ToVector(xf.p), Vector2D(xf.q.c, xf.q.s), Vector2D(-xf.q.s, xf.q.c), depth);
+    pRenderer->DrawTransform(FromB2(xf.p), Vector2D(xf.q.c, xf.q.s), Vector2D(-xf.q.s, xf.q.c), depth);
 }
 
 void Box2DRenderer::DrawPoint(const b2Vec2& p, float size, const b2Color& color)
 {
     SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
     const float depth = pRenderer->NextDepthSlice();
-    pRenderer->DrawPoint(ToVector(p), size, ToColor(color), depth);
+    pRenderer->DrawPoint(FromB2(p), size, ToColor(color), depth);
 }
 } // namespace Vemox

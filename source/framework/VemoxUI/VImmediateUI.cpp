@@ -205,6 +205,7 @@ void VImmediateUI::CreateHeadlessContext(float displayWidth, float displayHeight
     int width = 0;
     int height = 0;
     io.Fonts->GetTexDataAsRGBA32(&pPixels, &width, &height); // a frame cannot start without the atlas
+    SDLDebugRenderer2D::SetUiFrameOpen(false);               // a new context has no frame open
 }
 
 void VImmediateUI::SetupIO(ImGuiIO& io)
@@ -249,6 +250,7 @@ void VImmediateUI::Initialize(SDL_Window* pWindow, bool* pShouldQuit)
     ImGuiIO& io = ImGui::GetIO();
     SetupIO(io);
 
+    // LoadShaders is static, yet the framework's start-up makes sure the renderer exists first; keep it.
     SDLDebugRenderer2D::GetInstance();
     g_Program = SDLDebugRenderer2D::LoadShaders(VertexShaderSource, FragmentShaderSource);
     g_TextureLocation = glGetUniformLocation(g_Program, "_texture");
@@ -376,10 +378,12 @@ void VImmediateUI::NewFrame(float deltaTime, SDL_Window* pWindow)
 
     SDL_ShowCursor(io.MouseDrawCursor ? 0 : 1);
     ImGui::NewFrame();
+    SDLDebugRenderer2D::SetUiFrameOpen(true);
 }
 
 void VImmediateUI::Render()
 {
+    SDLDebugRenderer2D::SetUiFrameOpen(false);
     ImGui::Render();
     RenderDrawLists(ImGui::GetDrawData());
 }
@@ -482,6 +486,7 @@ void VImmediateUI::Shutdown()
     }
     m_OwnsContext = false;
     m_pShouldQuit = nullptr;
+    SDLDebugRenderer2D::SetUiFrameOpen(false);
 }
 
 bool VImmediateUI::WantsInput()

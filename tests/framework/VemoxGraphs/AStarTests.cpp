@@ -49,7 +49,8 @@ void Connect(Grid& graph, int from, int to, float cost)
     graph.AddConnection(new GraphConnection(from, to, cost));
 }
 
-std::vector<int> FindPathIndices(Grid& graph, int start, int goal, Heuristic heuristic = Zero)
+// Searches through a read-only graph: the pathfinder never changes what it searches.
+std::vector<int> FindPathIndices(const Grid& graph, int start, int goal, Heuristic heuristic = Zero)
 {
     Pathfinder pathfinder(&graph, heuristic);
     std::vector<int> indices;

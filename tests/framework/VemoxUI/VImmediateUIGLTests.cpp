@@ -3,6 +3,7 @@
 // RenderDrawLists, the clipboard hooks and the settings file.
 #include "OffscreenContext.h"
 
+#include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/Camera2D.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/SDLDebugRenderer2D.h"
 #include "framework/VemoxUI/VImmediateUI.h"
 
@@ -197,6 +198,32 @@ TEST_F(VImmediateUIGLTest, WindowIsDrawnWithTheStyle)
     const Rgb inside = m_Context.ReadPixel(120, 80);
     EXPECT_TRUE(Testing::Near(inside, Rgb{40, 38, 41})) << inside;
     EXPECT_TRUE(Testing::Near(m_Context.ReadPixel(300, 80), Rgb{77, 77, 77}));
+}
+
+TEST_F(VImmediateUIGLTest, DebugRendererLabelsGoIntoTheOpenUiFrame)
+{
+    Camera2D camera(Vector2D(0.f, 0.f), 20.f, 901, 451);
+    SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
+    pRenderer->SetActiveCamera(&camera);
+    EXPECT_FALSE(SDLDebugRenderer2D::IsUiFrameOpen());
+
+    // Two frames: the library keeps a new auto-sized window hidden in its first frame.
+    for (int frame = 0; frame < 2; ++frame)
+    {
+        m_UI.NewFrame(1.f / 60.f, GetSDLWindow());
+        EXPECT_TRUE(SDLDebugRenderer2D::IsUiFrameOpen());
+        pRenderer->DrawString(Vector2D(0.f, 0.f), "label");
+        m_UI.Render();
+        // Closed before the library ends its frame, so no label can reach a finished frame.
+        EXPECT_FALSE(SDLDebugRenderer2D::IsUiFrameOpen());
+    }
+
+    // The label's window is the frame's only one.
+    const ImDrawData* pDrawData = ImGui::GetDrawData();
+    ASSERT_NE(pDrawData, nullptr);
+    ASSERT_EQ(pDrawData->CmdListsCount, 1);
+    EXPECT_GT(pDrawData->CmdLists[0]->VtxBuffer.Size, 0);
+    pRenderer->SetActiveCamera(nullptr);
 }
 
 TEST_F(VImmediateUIGLTest, EmptyUiFrameIssuesNoDrawCall)

@@ -28,7 +28,7 @@ inline float Chebyshev(float dx, float dy)
 template <class TNode, class TConnection> class AStar
 {
 public:
-    AStar(IGraph<TNode, TConnection>* pGraph, Heuristic heuristicFunction)
+    AStar(const IGraph<TNode, TConnection>* pGraph, Heuristic heuristicFunction)
         : m_pGraph(pGraph), m_HeuristicFunction(heuristicFunction)
     {
     }
@@ -168,7 +168,7 @@ private:
                             [pNode](const NodeRecord& record) { return record.pNode == pNode; });
     }
 
-    IGraph<TNode, TConnection>* m_pGraph;
+    const IGraph<TNode, TConnection>* m_pGraph;
     Heuristic m_HeuristicFunction;
 };
 } // namespace Vemox
