@@ -3,13 +3,18 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 namespace
 {
@@ -19,10 +24,11 @@ struct Result
     std::string output;
 };
 
-/// Runs the runner with `arguments`; standard error is folded into the output.
-Result RunRunner(const std::string& arguments)
+/// Runs the runner with `arguments`; standard error is folded into the output, then `redirection`
+/// applies.
+Result RunRunner(const std::string& arguments, const std::string& redirection = "")
 {
-    const std::string command = std::string(TRAFFIC_HEADLESS_PATH) + " " + arguments + " 2>&1";
+    const std::string command = std::string(TRAFFIC_HEADLESS_PATH) + " " + arguments + " 2>&1" + redirection;
     Result result;
     FILE* pPipe = popen(command.c_str(), "r");
     if (pPipe == nullptr)
@@ -80,6 +86,8 @@ TEST(HeadlessRunner, TextSummaryPrintsTheSeedForARepeat)
     EXPECT_NE(result.output.find("seed 99"), std::string::npos) << result.output;
     EXPECT_NE(result.output.find("state hash"), std::string::npos);
     EXPECT_TRUE(RunRunner("--frames 60 --seed 99 --quiet").output.empty());
+    // JSON asked for by name wins over --quiet, which then hides only the progress bar.
+    EXPECT_EQ(RunJson("--frames 60 --seed 99 --quiet")["seed"], 99);
 }
 
 TEST(HeadlessRunner, TimeSeriesHasOneRowPerSimulatedSecond)
@@ -119,4 +127,74 @@ TEST(HeadlessRunner, BadOptionsExitWithTwoAndRunNothing)
     const Result unwritable = RunRunner("--frames 10 --csv /nonexistent-dir/out.csv");
     EXPECT_EQ(unwritable.exitCode, 2);
     EXPECT_NE(unwritable.output.find("--csv"), std::string::npos);
+}
+
+TEST(HeadlessRunner, WriteFailuresNameTheFileAndExitWithFour)
+{
+    const Result csv = RunRunner("--frames 600 --seed 5 --quiet --csv /dev/full");
+    EXPECT_EQ(csv.exitCode, 4);
+    EXPECT_NE(csv.output.find("--csv: cannot write '/dev/full'"), std::string::npos) << csv.output;
+
+    for (const char* redirection : {" >/dev/full", " >&-"})
+    {
+        const Result summary = RunRunner("--frames 60 --seed 5", redirection);
+        EXPECT_EQ(summary.exitCode, 4) << redirection;
+        EXPECT_NE(summary.output.find("cannot write the summary to standard output"), std::string::npos)
+            << summary.output;
+    }
+}
+
+TEST(HeadlessRunner, ASignalEndsTheRunWithCompleteRowsAndAnInterruptedSummary)
+{
+    const std::filesystem::path directory = std::filesystem::temp_directory_path();
+    const std::filesystem::path csvPath = directory / "traffic-headless-signal.csv";
+    const std::filesystem::path outPath = directory / "traffic-headless-signal.json";
+    for (const int signal : {SIGINT, SIGTERM})
+    {
+        std::filesystem::remove(csvPath);
+        std::fflush(stdout);
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0)
+        {
+            if (std::freopen(outPath.c_str(), "w", stdout) == nullptr)
+                _exit(99);
+            execl(TRAFFIC_HEADLESS_PATH, TRAFFIC_HEADLESS_PATH, "--frames", "1000000000", "--seed", "5",
+                  "--json", "--csv", csvPath.c_str(), static_cast<char*>(nullptr));
+            _exit(98);
+        }
+        // Wait until rows have been flushed, so the signal lands in the middle of writing them.
+        for (int i = 0;
+             i < 200 && (!std::filesystem::exists(csvPath) || std::filesystem::file_size(csvPath) < 9000);
+             ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        kill(pid, signal);
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+        EXPECT_EQ(WEXITSTATUS(status), 128 + signal);
+
+        std::ifstream out(outPath);
+        const nlohmann::json summary = nlohmann::json::parse(out);
+        EXPECT_TRUE(summary["interrupted"].get<bool>());
+        const auto frames = summary["frames"].get<std::int64_t>();
+        EXPECT_GT(frames, 0);
+        EXPECT_LT(frames, 1000000000);
+        EXPECT_NEAR(summary["simulated_seconds"].get<double>(), static_cast<double>(frames) / 60.0, 1e-2);
+
+        // Every row is whole, and there is one per simulated second run.
+        std::ifstream csv(csvPath);
+        std::string line;
+        std::getline(csv, line);
+        int rows = 0;
+        while (std::getline(csv, line))
+        {
+            ++rows;
+            EXPECT_EQ(std::count(line.begin(), line.end(), ','), 5) << line;
+            EXPECT_EQ(line.rfind(std::to_string(rows) + ",", 0), 0u) << line;
+        }
+        EXPECT_EQ(rows, static_cast<int>(summary["simulated_seconds"].get<double>()));
+    }
+    std::filesystem::remove(csvPath);
+    std::filesystem::remove(outPath);
 }
