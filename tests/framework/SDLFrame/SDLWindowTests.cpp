@@ -90,13 +90,15 @@ TEST_F(InputManagerTest, GetMouseDataTakesFirstMatchInArrivalOrder)
     EXPECT_EQ(m_pInput->GetMouseData(InputType::MouseMotion, 1).x, 0);
 }
 
-// The pump under test reads the mouse position from SDL's mouse state, which a plain (non-OpenGL)
+// The pump under test reads the motion position from SDL's mouse state, which a plain (non-OpenGL)
 // window on the dummy driver lets the test set.
 class ProcessEventsTest : public ::testing::Test
 {
 protected:
     static constexpr int MouseX = 120;
     static constexpr int MouseY = 80;
+    static constexpr int ButtonX = 5;
+    static constexpr int ButtonY = 6;
 
     static void SetUpTestSuite()
     {
@@ -138,8 +140,8 @@ protected:
         SDL_Event event{};
         event.type = type;
         event.button.button = button;
-        event.button.x = 5; // the pump takes the position from the mouse state, not from here
-        event.button.y = 6;
+        event.button.x = ButtonX; // where the button went down, not where the pointer is now
+        event.button.y = ButtonY;
         return Push(event);
     }
     static Uint32 PushType(Uint32 type)
@@ -190,8 +192,8 @@ TEST_F(ProcessEventsTest, KeysAndClickBecomeRecordsInArrivalOrder)
         EXPECT_EQ(records[i].data.code, expected[i].code);
         EXPECT_EQ(records[i].data.timestamp, expected[i].timestamp);
         const bool isButton = expected[i].type == InputType::MouseButton;
-        EXPECT_EQ(records[i].data.x, isButton ? MouseX : 0);
-        EXPECT_EQ(records[i].data.y, isButton ? MouseY : 0);
+        EXPECT_EQ(records[i].data.x, isButton ? ButtonX : 0);
+        EXPECT_EQ(records[i].data.y, isButton ? ButtonY : 0);
         EXPECT_EQ(records[i].data.dx, 0);
         EXPECT_EQ(records[i].data.dy, 0);
     }
@@ -262,6 +264,17 @@ TEST_F(ProcessEventsTest, UnlistedEventsLeaveNoRecordAndQuitOnlySetsTheFlag)
     EXPECT_TRUE(m_Window.m_ShouldQuit);
     EXPECT_EQ(SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT), 0)
         << "the pump must drain SDL's queue";
+}
+
+TEST(SDLWindowDriver, OnlyANamedDriverMayShowNothing)
+{
+    EXPECT_TRUE(Vemox::SDLWindow::ShowsNothing("offscreen"));
+    EXPECT_TRUE(Vemox::SDLWindow::ShowsNothing("dummy"));
+    EXPECT_FALSE(Vemox::SDLWindow::ShowsNothing("x11"));
+    // SDL_VIDEODRIVER is a comma-separated list, read in any letter case.
+    EXPECT_TRUE(Vemox::SDLWindow::IsDriverRequested("offscreen", "x11,OffScreen"));
+    EXPECT_FALSE(Vemox::SDLWindow::IsDriverRequested("offscreen", nullptr));
+    EXPECT_FALSE(Vemox::SDLWindow::IsDriverRequested("offscreen", "offscreen2,x11"));
 }
 
 TEST_F(ProcessEventsTest, FrameWithoutEventsEmptiesTheQueue)

@@ -299,5 +299,53 @@ TEST_F(VImmediateUIGLTest, ShutdownWritesTheSettingsFile)
     std::fclose(pFile);
     EXPECT_NE(std::string(content, length).find("[Window][Settings Panel]"), std::string::npos);
 }
+
+TEST_F(VImmediateUIGLTest, ALargeSettingsFileIsNotLoadedAndReplacedOnExit)
+{
+    m_UI.Shutdown(); // start over with a settings file in place
+    const auto entries = [](int count, const std::string& extra)
+    {
+        std::string text;
+        for (int i = 0; i < count; ++i)
+            text += "[Window][w" + std::to_string(i) + "]\nPos=10,10\nSize=50,50\n\n";
+        return text + extra;
+    };
+    const struct
+    {
+        std::string content;
+        bool loads;
+    } cases[] = {
+        {entries(3, ""), true},
+        {entries(1001, ""), false},                              // few bytes, but too many window entries
+        {entries(3, "; " + std::string(64 * 1024, 'x')), false}, // few entries, but too large
+    };
+    for (const auto& settings : cases)
+    {
+        std::FILE* pFile = std::fopen("imgui.ini", "w");
+        ASSERT_NE(pFile, nullptr);
+        std::fputs(settings.content.c_str(), pFile);
+        std::fclose(pFile);
+
+        VImmediateUI ui;
+        testing::internal::CaptureStdout();
+        ui.Initialize(GetSDLWindow(), &m_ShouldQuit);
+        const std::string output = testing::internal::GetCapturedStdout();
+        ui.NewFrame(1.f / 60.f, GetSDLWindow());
+        ImGui::Render();
+        const bool loaded =
+            std::string(ImGui::SaveIniSettingsToMemory()).find("[Window][w1]") != std::string::npos;
+        ui.Shutdown();
+
+        EXPECT_EQ(loaded, settings.loads) << settings.content.size() << " bytes";
+        EXPECT_EQ(output.empty(), settings.loads) << output;
+        std::FILE* pWritten = std::fopen("imgui.ini", "r");
+        ASSERT_NE(pWritten, nullptr);
+        char written[4096] = {};
+        const size_t length = std::fread(written, 1, sizeof(written), pWritten);
+        std::fclose(pWritten);
+        const bool hasOldEntries = std::string(written, length).find("[Window][w1]") != std::string::npos;
+        EXPECT_EQ(hasOldEntries, settings.loads); // a refused file is replaced by a fresh one
+    }
+}
 } // namespace
 } // namespace Vemox
