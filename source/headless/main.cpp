@@ -32,15 +32,20 @@ extern "C" void OnStopSignal(int signal)
 }
 
 // The first SIGINT or SIGTERM asks the loop to stop after its frame; the handler then resets itself,
-// so a second one ends the program at once.
+// so a second one ends the program at once. A signal ignored on entry stays ignored, as a script's
+// background job expects of Ctrl-C.
 void InstallStopHandlers()
 {
     struct sigaction action = {};
     action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESETHAND;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (const int signal : {SIGINT, SIGTERM})
+    {
+        struct sigaction previous = {};
+        if (sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler != SIG_IGN)
+            sigaction(signal, &action, nullptr);
+    }
 }
 
 int ReportWriteFailure(const std::string& message, int error)

@@ -1,13 +1,8 @@
-// Camera view bounds, pixel/world conversions, and pan and zoom from the frame's input records, also
-// as the window's event pump makes them from real SDL events.
+// Camera view bounds, pixel/world conversions, and pan and zoom from the frame's input records.
 #include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/Camera2D.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLFrame/InputManager.h"
-#include "framework/VemoxRendering/SDLIntegration/SDLFrame/SDLWindow.h"
 
-#include <SDL.h>
 #include <gtest/gtest.h>
-
-#include <cstdlib>
 
 namespace Vemox
 {
@@ -209,77 +204,6 @@ TEST_F(Camera2DTest, RecordsLeftInTheQueueActAgain)
     for (int frame = 0; frame < 3; ++frame)
         m_Camera.Update();
     EXPECT_NEAR(m_Camera.GetZoom(), 20.f / 1.1f / 1.1f / 1.1f, 1e-4f);
-}
-
-// A quick right-drag through the window's event pump, on a plain window of SDL's offscreen driver:
-// presses are pushed as SDL events, pointer moves made as the user would (SDL updates its mouse state
-// and queues a motion event).
-class Camera2DDragTest : public ::testing::Test
-{
-protected:
-    static void SetUpTestSuite()
-    {
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
-        s_pWindow = SDL_CreateWindow("drag", 0, 0, Width, Height, 0);
-        ASSERT_NE(s_pWindow, nullptr) << SDL_GetError();
-    }
-    static void TearDownTestSuite()
-    {
-        SDL_DestroyWindow(s_pWindow);
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    }
-    void SetUp() override
-    {
-        MovePointer(300, 300);
-        SDL_PumpEvents();
-        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
-    }
-    void TearDown() override { InputManager::DestroyInstance(); }
-
-    static void MovePointer(int x, int y) { SDL_WarpMouseInWindow(s_pWindow, x, y); }
-    static void PressRight(int x, int y)
-    {
-        SDL_Event event{};
-        event.type = SDL_MOUSEBUTTONDOWN;
-        event.button.button = SDL_BUTTON_RIGHT;
-        event.button.state = SDL_PRESSED;
-        event.button.x = x;
-        event.button.y = y;
-        ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
-    }
-    void Frame()
-    {
-        m_Window.ProcessEvents();
-        m_Camera.Update();
-    }
-
-    static SDL_Window* s_pWindow;
-    SDLWindow m_Window; // only its event pump
-    Camera2D m_Camera{Vector2D(0.f, 0.f), 20.f, Width, Height};
-    const Vector2D m_Grabbed = m_Camera.ScreenToWorld(300.f, 300.f);
-};
-
-SDL_Window* Camera2DDragTest::s_pWindow = nullptr;
-
-TEST_F(Camera2DDragTest, PressAndMotionInOneFrameGrabWhereTheButtonWentDown)
-{
-    PressRight(300, 300);
-    MovePointer(360, 300);
-    Frame();
-    EXPECT_NEAR(m_Camera.WorldToScreen(m_Grabbed).x, 360.f, 0.5f);
-    EXPECT_NEAR(m_Camera.WorldToScreen(m_Grabbed).y, 300.f, 0.5f);
-}
-
-TEST_F(Camera2DDragTest, SeveralMotionsInOneFrameEndWithTheGrabUnderTheCursor)
-{
-    PressRight(300, 300);
-    Frame();
-    MovePointer(330, 310);
-    MovePointer(360, 320);
-    Frame();
-    EXPECT_NEAR(m_Camera.WorldToScreen(m_Grabbed).x, 360.f, 0.5f);
-    EXPECT_NEAR(m_Camera.WorldToScreen(m_Grabbed).y, 320.f, 0.5f);
 }
 } // namespace
 } // namespace Vemox

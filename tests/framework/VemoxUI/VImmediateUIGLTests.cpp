@@ -11,6 +11,8 @@
 #include <imgui.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <unistd.h>
 
@@ -303,29 +305,14 @@ TEST_F(VImmediateUIGLTest, ShutdownWritesTheSettingsFile)
 TEST_F(VImmediateUIGLTest, ALargeSettingsFileIsNotLoadedAndReplacedOnExit)
 {
     m_UI.Shutdown(); // start over with a settings file in place
-    const auto entries = [](int count, const std::string& extra)
+    std::string entries;
+    for (int i = 0; i < 1001; ++i)
+        entries += "[Window][w" + std::to_string(i) + "]\nPos=10,10\n\n";
+    const std::string threeEntries = entries.substr(0, entries.find("[Window][w3]"));
+    // Loaded; too many window entries in few bytes; few entries in too many bytes.
+    for (const std::string& settings : {threeEntries, entries, threeEntries + std::string(64 * 1024, ';')})
     {
-        std::string text;
-        for (int i = 0; i < count; ++i)
-            text += "[Window][w" + std::to_string(i) + "]\nPos=10,10\nSize=50,50\n\n";
-        return text + extra;
-    };
-    const struct
-    {
-        std::string content;
-        bool loads;
-    } cases[] = {
-        {entries(3, ""), true},
-        {entries(1001, ""), false},                              // few bytes, but too many window entries
-        {entries(3, "; " + std::string(64 * 1024, 'x')), false}, // few entries, but too large
-    };
-    for (const auto& settings : cases)
-    {
-        std::FILE* pFile = std::fopen("imgui.ini", "w");
-        ASSERT_NE(pFile, nullptr);
-        std::fputs(settings.content.c_str(), pFile);
-        std::fclose(pFile);
-
+        std::ofstream("imgui.ini") << settings;
         VImmediateUI ui;
         testing::internal::CaptureStdout();
         ui.Initialize(GetSDLWindow(), &m_ShouldQuit);
@@ -335,16 +322,14 @@ TEST_F(VImmediateUIGLTest, ALargeSettingsFileIsNotLoadedAndReplacedOnExit)
         const bool loaded =
             std::string(ImGui::SaveIniSettingsToMemory()).find("[Window][w1]") != std::string::npos;
         ui.Shutdown();
+        std::stringstream written;
+        written << std::ifstream("imgui.ini").rdbuf();
 
-        EXPECT_EQ(loaded, settings.loads) << settings.content.size() << " bytes";
-        EXPECT_EQ(output.empty(), settings.loads) << output;
-        std::FILE* pWritten = std::fopen("imgui.ini", "r");
-        ASSERT_NE(pWritten, nullptr);
-        char written[4096] = {};
-        const size_t length = std::fread(written, 1, sizeof(written), pWritten);
-        std::fclose(pWritten);
-        const bool hasOldEntries = std::string(written, length).find("[Window][w1]") != std::string::npos;
-        EXPECT_EQ(hasOldEntries, settings.loads); // a refused file is replaced by a fresh one
+        const bool refused = settings != threeEntries;
+        EXPECT_EQ(loaded, !refused) << settings.size() << " bytes";
+        EXPECT_EQ(output.rfind("Warning: Settings file \"imgui.ini\" not loaded", 0) == 0, refused) << output;
+        // A refused file is replaced by a fresh one on exit.
+        EXPECT_EQ(written.str().find("[Window][w1]") == std::string::npos, refused);
     }
 }
 } // namespace
