@@ -133,6 +133,23 @@ window_failure)
   [ "$(wc -l <"$work/out")" -eq 1 ] || fail "more than the error line on the standard output"
   ;;
 
+no_display)
+  # Without a display SDL falls back to a driver that shows nothing; unless that driver is asked for
+  # by name, the program fails as for a failed video start instead of drawing unseen until killed.
+  for display in unset :9876; do # a display number no X server serves
+    rc=0
+    if [ "$display" = unset ]; then
+      env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 10 "$program" >"$work/out" 2>"$work/err" </dev/null || rc=$?
+    else
+      env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER DISPLAY=$display timeout 10 "$program" >"$work/out" 2>"$work/err" </dev/null || rc=$?
+    fi
+    [ "$rc" -eq 1 ] || fail "DISPLAY $display: exit code $rc, expected 1 (124 means it ran on unseen)"
+    first=$(head -n 1 "$work/out")
+    [ "$first" = "SDL_Init failed! Cannot create window! Error:" ] || fail "DISPLAY $display: first line \"$first\""
+    grep -q "no display" "$work/err" || fail "DISPLAY $display: the reason is not given"
+  done
+  ;;
+
 failure_waits_on_terminal)
   # With a terminal on standard input the error stays on screen until Enter is pressed.
   start=$(date +%s%N)

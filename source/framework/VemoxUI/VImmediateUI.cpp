@@ -12,6 +12,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <string>
 
 namespace Vemox
 {
@@ -63,6 +65,36 @@ char* g_pClipboardText = nullptr;
 constexpr Uint32 ButtonMasks[3] = {SDL_BUTTON_LMASK, SDL_BUTTON_RMASK, SDL_BUTTON_MMASK};
 // ImGui rejects a frame without a positive time step; a timer may well report 0 on the first frame.
 constexpr float SmallestDeltaTime = 1.0e-5f;
+
+// The UI library's settings loader takes time that grows with the square of the window entries, so a
+// large settings file could hold up start-up and shutdown for seconds or minutes.
+constexpr size_t MaxSettingsFileBytes = 64 * 1024;
+constexpr int MaxSettingsWindowEntries = 1000;
+
+// Before the library's first frame loads the settings file: a file over the limits is not loaded (the
+// UI starts with its defaults), and the library, which believes it loaded, writes a fresh one at
+// shutdown.
+void RefuseLargeSettingsFile(const char* pFileName)
+{
+    std::FILE* pFile = pFileName != nullptr ? std::fopen(pFileName, "rb") : nullptr;
+    if (pFile == nullptr)
+        return;
+    // One byte over the limit is enough to know.
+    std::string content(MaxSettingsFileBytes + 1, '\0');
+    content.resize(std::fread(content.data(), 1, content.size(), pFile));
+    std::fclose(pFile);
+    int windowEntries = 0;
+    for (size_t at = content.find("[Window]["); at != std::string::npos;
+         at = content.find("[Window][", at + 1))
+        ++windowEntries;
+    if (content.size() <= MaxSettingsFileBytes && windowEntries <= MaxSettingsWindowEntries)
+        return;
+    std::printf("Warning: Settings file \"%s\" not loaded: it is larger than %zu bytes or has more than %d "
+                "window entries. The UI starts with its defaults and writes a fresh file on exit.\n",
+                pFileName, MaxSettingsFileBytes, MaxSettingsWindowEntries);
+    std::fflush(stdout);
+    ImGui::LoadIniSettingsFromMemory("");
+}
 
 const char* GetClipboardText(void*)
 {
@@ -249,6 +281,7 @@ void VImmediateUI::Initialize(SDL_Window* pWindow, bool* pShouldQuit)
     }
     ImGuiIO& io = ImGui::GetIO();
     SetupIO(io);
+    RefuseLargeSettingsFile(io.IniFilename);
 
     // LoadShaders is static, yet the framework's start-up makes sure the renderer exists first; keep it.
     SDLDebugRenderer2D::GetInstance();

@@ -1,8 +1,10 @@
-// The input queue's queries, and the window's event pump turning pushed SDL events into input records.
-// The pump runs on SDL's dummy video driver: no display and no OpenGL needed.
+// The input queue's queries, and the window's event pump turning pushed SDL events into input records
+// (also as the camera pans with them). The pump runs on SDL's dummy video driver: no display and no
+// OpenGL needed.
 #include "InputRecords.h"
 
 #include "framework/VemoxCore/VemoxException.h"
+#include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/Camera2D.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLFrame/InputManager.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLFrame/SDLWindow.h"
 
@@ -83,13 +85,15 @@ TEST_F(InputManagerTest, GetMouseDataTakesFirstMatchInArrivalOrder)
     EXPECT_EQ(m_pInput->GetMouseData(InputType::MouseMotion, 1).x, 0);
 }
 
-// The pump under test reads the mouse position from SDL's mouse state, which a plain (non-OpenGL)
+// The pump under test reads the motion position from SDL's mouse state, which a plain (non-OpenGL)
 // window on the dummy driver lets the test set.
 class ProcessEventsTest : public ::testing::Test
 {
 protected:
     static constexpr int MouseX = 120;
     static constexpr int MouseY = 80;
+    static constexpr int ButtonX = 5;
+    static constexpr int ButtonY = 6;
 
     static void SetUpTestSuite()
     {
@@ -131,8 +135,8 @@ protected:
         SDL_Event event{};
         event.type = type;
         event.button.button = button;
-        event.button.x = 5; // the pump takes the position from the mouse state, not from here
-        event.button.y = 6;
+        event.button.x = ButtonX; // where the button went down, not where the pointer is now
+        event.button.y = ButtonY;
         return Push(event);
     }
     static Uint32 PushType(Uint32 type)
@@ -183,8 +187,8 @@ TEST_F(ProcessEventsTest, KeysAndClickBecomeRecordsInArrivalOrder)
         EXPECT_EQ(records[i].data.code, expected[i].code);
         EXPECT_EQ(records[i].data.timestamp, expected[i].timestamp);
         const bool isButton = expected[i].type == InputType::MouseButton;
-        EXPECT_EQ(records[i].data.x, isButton ? MouseX : 0);
-        EXPECT_EQ(records[i].data.y, isButton ? MouseY : 0);
+        EXPECT_EQ(records[i].data.x, isButton ? ButtonX : 0);
+        EXPECT_EQ(records[i].data.y, isButton ? ButtonY : 0);
         EXPECT_EQ(records[i].data.dx, 0);
         EXPECT_EQ(records[i].data.dy, 0);
     }
@@ -255,6 +259,38 @@ TEST_F(ProcessEventsTest, UnlistedEventsLeaveNoRecordAndQuitOnlySetsTheFlag)
     EXPECT_TRUE(m_Window.m_ShouldQuit);
     EXPECT_EQ(SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT), 0)
         << "the pump must drain SDL's queue";
+}
+
+TEST_F(ProcessEventsTest, AQuickRightDragMovesThePictureWithThePointer)
+{
+    Vemox::Camera2D camera(Vemox::Vector2D(0.f, 0.f), 20.f, 901, 451);
+    const Vemox::Vector2D grabbed = camera.ScreenToWorld(MouseX, MouseY);
+    // The press and the first motion arrive in one frame: the grab is where the button went down.
+    SDL_Event press{};
+    press.type = SDL_MOUSEBUTTONDOWN;
+    press.button.button = SDL_BUTTON_RIGHT;
+    press.button.x = MouseX;
+    press.button.y = MouseY;
+    Push(press);
+    SDL_WarpMouseInWindow(s_pMouseWindow, MouseX + 60, MouseY); // SDL's state moves, a motion is queued
+    m_Window.ProcessEvents();
+    camera.Update();
+    EXPECT_NEAR(camera.WorldToScreen(grabbed).x, MouseX + 60, 0.5f);
+    // Several motions in one frame: the camera pans to the first record, which holds the latest position.
+    SDL_WarpMouseInWindow(s_pMouseWindow, MouseX + 70, MouseY + 10);
+    SDL_WarpMouseInWindow(s_pMouseWindow, MouseX + 80, MouseY + 20);
+    m_Window.ProcessEvents();
+    camera.Update();
+    EXPECT_NEAR(camera.WorldToScreen(grabbed).x, MouseX + 80, 0.5f);
+    EXPECT_NEAR(camera.WorldToScreen(grabbed).y, MouseY + 20, 0.5f);
+}
+
+TEST(SDLWindowDriver, OnlyANamedDriverMayShowNothing)
+{
+    // SDL_VIDEODRIVER is a comma-separated list, read in any letter case.
+    EXPECT_TRUE(Vemox::SDLWindow::IsDriverRequested("offscreen", "x11,OffScreen"));
+    EXPECT_FALSE(Vemox::SDLWindow::IsDriverRequested("offscreen", nullptr));
+    EXPECT_FALSE(Vemox::SDLWindow::IsDriverRequested("offscreen", "offscreen2,x11"));
 }
 
 TEST_F(ProcessEventsTest, FrameWithoutEventsEmptiesTheQueue)

@@ -12,6 +12,8 @@
 #include <imgui.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <unistd.h>
 
@@ -325,6 +327,37 @@ TEST_F(VImmediateUIGLTest, ShutdownWritesTheSettingsFile)
     const size_t length = std::fread(content, 1, sizeof(content) - 1, pFile);
     std::fclose(pFile);
     EXPECT_NE(std::string(content, length).find("[Window][Settings Panel]"), std::string::npos);
+}
+
+TEST_F(VImmediateUIGLTest, ALargeSettingsFileIsNotLoadedAndReplacedOnExit)
+{
+    m_UI.Shutdown(); // start over with a settings file in place
+    std::string entries;
+    for (int i = 0; i < 1001; ++i)
+        entries += "[Window][w" + std::to_string(i) + "]\nPos=10,10\n\n";
+    const std::string threeEntries = entries.substr(0, entries.find("[Window][w3]"));
+    // Loaded; too many window entries in few bytes; few entries in too many bytes.
+    for (const std::string& settings : {threeEntries, entries, threeEntries + std::string(64 * 1024, ';')})
+    {
+        std::ofstream("imgui.ini") << settings;
+        VImmediateUI ui;
+        testing::internal::CaptureStdout();
+        ui.Initialize(GetSDLWindow(), &m_ShouldQuit);
+        const std::string output = testing::internal::GetCapturedStdout();
+        ui.NewFrame(1.f / 60.f, GetSDLWindow());
+        ImGui::Render();
+        const bool loaded =
+            std::string(ImGui::SaveIniSettingsToMemory()).find("[Window][w1]") != std::string::npos;
+        ui.Shutdown();
+        std::stringstream written;
+        written << std::ifstream("imgui.ini").rdbuf();
+
+        const bool refused = settings != threeEntries;
+        EXPECT_EQ(loaded, !refused) << settings.size() << " bytes";
+        EXPECT_EQ(output.rfind("Warning: Settings file \"imgui.ini\" not loaded", 0) == 0, refused) << output;
+        // A refused file is replaced by a fresh one on exit.
+        EXPECT_EQ(written.str().find("[Window][w1]") == std::string::npos, refused);
+    }
 }
 } // namespace
 } // namespace Vemox
