@@ -88,12 +88,30 @@ void SetTreeRecording(const App_TrafficSimulation& app)
     }
 }
 
+// The UI library grows a window's vertex and index buffers whenever a frame draws more than any frame
+// before (a longer path, a fuller plot). Reserved once for the most a tool window shows, watching a car
+// allocates nothing from frame to frame.
+constexpr int ToolWindowVertices = 16384;
+
+void ReserveToolWindowBuffers()
+{
+    ImDrawList* pDrawList = ImGui::GetWindowDrawList();
+    if (pDrawList->VtxBuffer.Capacity < ToolWindowVertices)
+    {
+        pDrawList->VtxBuffer.reserve(ToolWindowVertices);
+        pDrawList->IdxBuffer.reserve(ToolWindowVertices * 3 / 2);
+    }
+}
+
 // Begin and End of a tool window, with its own alpha around it.
 bool BeginToolWindow(const char* pName, bool* pIsOpen, ImGuiWindowFlags flags = 0)
 {
     ImGui::PushStyleVar(ImGuiStyleVar_Alpha, ToolWindowAlpha);
     if (ImGui::Begin(pName, pIsOpen, flags))
+    {
+        ReserveToolWindowBuffers();
         return true;
+    }
     ImGui::End();
     ImGui::PopStyleVar();
     return false;
