@@ -70,7 +70,10 @@ const char* DescribeActivity(CarActivity activity, int waitingForCar, char* pBuf
         std::snprintf(pBuffer, size, "moving");
         break;
     case CarActivity::StoppedAtRedLight:
-        std::snprintf(pBuffer, size, "stopped at a red light");
+        if (waitingForCar >= 0)
+            std::snprintf(pBuffer, size, "stopped at a red light, car #%d in sight", waitingForCar);
+        else
+            std::snprintf(pBuffer, size, "stopped at a red light");
         break;
     case CarActivity::StoppedForCar:
         if (waitingForCar >= 0)
@@ -164,7 +167,8 @@ void CarInspector::Inspect(const App_TrafficSimulation& app, const TrafficMonito
         from = point;
     }
 
-    inspection.waitingForCar = -1;
+    // The car its decision making stopped it for, if any; a red light ahead may hold it as well.
+    inspection.waitingForCar = IndexOf(cars, car.GetWaitingFor());
     switch (monitor.Classify(car))
     {
     case StopReason::Moving:
@@ -175,7 +179,6 @@ void CarInspector::Inspect(const App_TrafficSimulation& app, const TrafficMonito
         break;
     case StopReason::AnotherCar:
         inspection.activity = CarActivity::StoppedForCar;
-        inspection.waitingForCar = IndexOf(cars, car.GetWaitingFor());
         break;
     case StopReason::Other:
         inspection.activity = CarActivity::Planning;

@@ -44,7 +44,9 @@ struct CarInspection
     float pathLength = 0.f;     ///< from the car through every remaining point, world units
 
     CarActivity activity = CarActivity::Planning;
-    int waitingForCar = -1; ///< index of the car it stopped for, when known
+    /// Index of the car its decision making stopped it for in its latest update (also while a red
+    /// light holds it, or while it still rolls to a stop), -1 for none.
+    int waitingForCar = -1;
 
     int tripsDone = 0;
     double meanTripTime = 0.0; ///< simulated seconds per trip; 0 before the first
@@ -88,6 +90,7 @@ private:
     const CarInspection* m_pInspection = nullptr; ///< the last inspection filled, not owned
 };
 
-/// The text of an activity: "moving", "stopped at a red light", "stopped for car #j" (or "stopped for
-/// a car" without j), "planning". Writes into pBuffer (size bytes).
+/// The text of an activity: "moving", "stopped at a red light" (", car #j in sight" when the car
+/// also waits for car j), "stopped for car #j" (or "stopped for a car" without j), "planning". Writes
+/// into pBuffer (size bytes) and returns it.
 const char* DescribeActivity(CarActivity activity, int waitingForCar, char* pBuffer, size_t size);

@@ -330,19 +330,17 @@ void TrafficWorkbench::BuildInspectorWindow()
 
     char text[96];
     ImGui::Text("State     %s", DescribeActivity(car.activity, car.waitingForCar, text, sizeof(text)));
-    ImGui::Text("Position  %.1f, %.1f", static_cast<double>(car.position.x),
-                static_cast<double>(car.position.y));
+    ImGui::Text("Position  %.1f, %.1f, heading %.0f deg", static_cast<double>(car.position.x),
+                static_cast<double>(car.position.y), static_cast<double>(car.headingDegrees));
     ImGui::Text("Speed     %.1f (max %.1f) units/s", static_cast<double>(car.speed),
                 static_cast<double>(car.maxSpeed));
-    ImGui::Text("Heading   %.0f deg", static_cast<double>(car.headingDegrees));
-    ImGui::Text("Cell      %d", car.cell);
     if (car.connectionFrom >= 0)
-        ImGui::Text("Road      %d -> %d, cost %.0f", car.connectionFrom, car.connectionTo,
+        ImGui::Text("Cell      %d, road %d -> %d, cost %.0f", car.cell, car.connectionFrom, car.connectionTo,
                     static_cast<double>(car.connectionCost));
     else
-        ImGui::Text("Road      none (between path cells)");
-    ImGui::Text("Goal      cell %d", car.destinationCell);
-    ImGui::Text("Path      %zu cells, %.1f units", car.pathCells.size(), static_cast<double>(car.pathLength));
+        ImGui::Text("Cell      %d, no road to its next point", car.cell);
+    ImGui::Text("Goal      cell %d, %zu cells, %.1f units", car.destinationCell, car.pathCells.size(),
+                static_cast<double>(car.pathLength));
     char path[512];
     int written = 0;
     for (const int cell : car.pathCells)

@@ -170,6 +170,10 @@ TEST_F(CarInspectionTest, AStandingCarSaysWhichCarOrLightItWaitsFor)
     EXPECT_EQ(red.activity, CarActivity::StoppedAtRedLight);
     EXPECT_EQ(red.connectionCost, RoadNetwork::RedCost);
     EXPECT_EQ(red.maxSpeed, 0.f);
+    // A car in sight may hold it as well; the inspector names it then.
+    const Car* pSeen = App().GetCars()[static_cast<size_t>(atRed)]->GetWaitingFor();
+    EXPECT_EQ(red.waitingForCar >= 0 ? App().GetCars()[static_cast<size_t>(red.waitingForCar)] : nullptr,
+              pSeen);
 }
 
 TEST_F(CarInspectionTest, TheBlackboardShowsTheCarsFourEntriesReadably)
