@@ -1,5 +1,5 @@
 // The inspector's snapshot of a car as plain data, without any window or GL: the live behaviour tree,
-// the blackboard, the car's place on the road network and the reason it stands.
+// the blackboard, the car's place on the road network and why it stands.
 #include "app/Car.h"
 #include "app/RoadNetwork.h"
 #include "app/TrafficMonitor.h"
@@ -10,8 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,219 +17,105 @@ using namespace Vemox;
 
 namespace
 {
-class CarInspectionTest : public ::testing::Test
+struct Watched
 {
-protected:
-    static constexpr float Frame = 1.f / 60.f;
-
-    void Start(int nrOfCars, unsigned int seed)
+    explicit Watched(int nrOfCars) : simulation(Seeded({nrOfCars, false, false}))
     {
-        std::srand(seed);
-        HeadlessSimulation::Options options;
-        options.nrOfCars = nrOfCars;
-        options.drawEachFrame = false;
-        options.buildDebugPanel = false;
-        m_pSimulation = std::make_unique<HeadlessSimulation>(options);
-        m_pMonitor = std::make_unique<TrafficMonitor>(App());
         for (Car* pCar : App().GetCars())
             dynamic_cast<BehaviorTree&>(*pCar->GetDecisionMaking()).SetRecording(true);
     }
-
-    // Steps until done() holds after a step (at most maxSteps); says whether it did.
-    bool StepUntil(const std::function<bool()>& done, int maxSteps)
+    static HeadlessSimulation::Options Seeded(const HeadlessSimulation::Options& options)
     {
-        for (int i = 0; i < maxSteps; ++i)
-        {
-            m_pSimulation->Step(Frame);
-            m_pMonitor->Observe(Frame);
-            if (done())
-                return true;
-        }
-        return false;
+        std::srand(8);
+        return options;
     }
-    void Steps(int count)
+    void Step()
     {
-        StepUntil([] { return false; }, count);
+        simulation.Step(1.f / 60.f);
+        monitor.Observe(1.f / 60.f);
     }
-
     const CarInspection& Inspect(int carIndex)
     {
-        m_Inspector.Inspect(App(), *m_pMonitor, carIndex, m_Inspection);
-        return m_Inspection;
+        inspector.Inspect(App(), monitor, carIndex, inspection);
+        return inspection;
     }
+    const App_TrafficSimulation& App() const { return simulation.GetApp(); }
 
-    const App_TrafficSimulation& App() const { return m_pSimulation->GetApp(); }
-
-    std::unique_ptr<HeadlessSimulation> m_pSimulation;
-    std::unique_ptr<TrafficMonitor> m_pMonitor;
-    CarInspector m_Inspector;
-    CarInspection m_Inspection;
+    HeadlessSimulation simulation;
+    TrafficMonitor monitor{simulation.GetApp()};
+    CarInspector inspector;
+    CarInspection inspection;
 };
 } // namespace
 
-TEST_F(CarInspectionTest, TheTreeShowsWhichBranchRanInTheLastTick)
+TEST(CarInspection, TheFirstTickShowsThePlanningBranchAndTheBlackboardReadably)
 {
-    Start(20, 4);
-    const CarInspection& before = Inspect(0);
-    ASSERT_EQ(before.tree.size(), 12u);
-    EXPECT_FALSE(before.hasTreeRecord);
-
+    Watched watched(20);
+    EXPECT_FALSE(watched.Inspect(7).hasTreeRecord);
+    watched.Step();
+    const CarInspection& car = watched.Inspect(7);
     // Every car stands on its destination at first: the first branch plans, nothing after it runs.
-    Steps(1);
-    const CarInspection& first = Inspect(0);
-    EXPECT_TRUE(first.hasTreeRecord);
     std::string shape;
-    for (const CarInspection::TreeNode& node : first.tree)
-        shape += std::to_string(node.depth) + (node.wasVisited ? "+" : "-");
-    EXPECT_EQ(shape, "0+1+2+2+2+1-2-2-1-2-2-1-");
-    EXPECT_EQ(first.tree[0].name, "Drive");
-    EXPECT_STREQ(first.tree[0].pKind, "Selector");
-    EXPECT_EQ(first.tree[3].name, "PlanPathToRandomDestination");
-    for (size_t i = 0; i < 5; ++i)
-        EXPECT_EQ(first.tree[i].state, BehaviorState::Success) << first.tree[i].name;
-
-    // Next tick it stands on the start point of its new path: the second branch drops it.
-    Steps(1);
-    const CarInspection& second = Inspect(0);
-    EXPECT_EQ(second.tree[1].state, BehaviorState::Failure); // not at the destination any more
-    EXPECT_FALSE(second.tree[3].wasVisited);
-    EXPECT_TRUE(second.tree[6].wasVisited);
-    EXPECT_EQ(second.tree[5].state, BehaviorState::Success);
-    EXPECT_FALSE(second.tree[8].wasVisited);
+    for (const CarInspection::TreeNode& node : car.tree)
+        shape +=
+            std::to_string(node.depth) + (node.wasVisited ? "FSR"[static_cast<int>(node.state)] : '-') + ' ';
+    EXPECT_EQ(shape, "0S 1S 2S 2S 2S 1- 2- 2- 1- 2- 2- 1- ");
+    EXPECT_EQ(car.tree[3].name, "PlanPathToRandomDestination");
+    std::vector<std::string> entries;
+    for (const CarInspection::BlackboardEntry& entry : car.blackboard)
+        entries.push_back(entry.name + " | " + entry.type + " | " + entry.value.data());
+    EXPECT_EQ(entries,
+              (std::vector<std::string>{
+                  "Car | Car* | car #7", "CarsVector | std::vector<Car*, std::allocator<Car*> >* | 20 cars",
+                  "GridGraph | Vemox::GridGraph<Vemox::GridTerrainNode, Vemox::GraphConnection>* | road "
+                  "grid, 200 nodes",
+                  "Heuristic | float (*)(float, float) | Chebyshev"}));
 }
 
-TEST_F(CarInspectionTest, TheSnapshotAgreesWithTheCarOnTheRoadNetwork)
+TEST(CarInspection, TheSnapshotAgreesWithTheCarsAndSaysWhatHoldsThem)
 {
-    Start(20, 4);
-    Steps(300);
-    const TrafficGraph& graph = *App().GetGraph();
-    for (int i = 0; i < 20; ++i)
+    Watched watched(128);
+    bool sawHeld = false;
+    bool sawRed = false;
+    for (int step = 0; step < 1200; ++step)
     {
-        SCOPED_TRACE(i);
-        const Car& car = *App().GetCars()[static_cast<size_t>(i)];
-        const CarInspection& inspection = Inspect(i);
-        EXPECT_EQ(inspection.carIndex, i);
-        EXPECT_EQ(inspection.color, car.GetBodyColor());
-        EXPECT_EQ(inspection.cell, graph.GetNodeIdxAtWorldPos(car.GetPosition()));
-        EXPECT_NEAR(inspection.speed, car.GetLinearVelocity().Magnitude(), 1e-4f);
-        EXPECT_GE(inspection.headingDegrees, -180.f);
-        EXPECT_LT(inspection.headingDegrees, 180.f);
-        ASSERT_EQ(inspection.pathCells.size(), car.GetPath().size());
-        if (!car.GetPath().empty())
+        watched.Step();
+        if (step % 60 != 59)
+            continue;
+        for (int i = 0; i < 128; ++i)
         {
-            // The path runs to the destination, and it cannot be shorter than the straight line.
-            EXPECT_EQ(inspection.pathCells.back(), inspection.destinationCell);
-            EXPECT_GE(inspection.pathLength + 1e-3f, (car.GetDestination() - car.GetPosition()).Magnitude());
-            EXPECT_EQ(inspection.pathCells.front(), graph.GetNodeIdxAtWorldPos(car.GetPath().front()));
-        }
-        if (inspection.connectionFrom >= 0)
-        {
-            EXPECT_EQ(inspection.connectionFrom, inspection.cell);
-            EXPECT_EQ(inspection.connectionTo, inspection.pathCells.front());
-        }
-    }
-}
-
-TEST_F(CarInspectionTest, AStandingCarSaysWhichCarOrLightItWaitsFor)
-{
-    Start(128, 8);
-    int waiting = -1;
-    int atRed = -1;
-    ASSERT_TRUE(StepUntil(
-        [&]
-        {
-            for (int i = 0; i < 128; ++i)
+            SCOPED_TRACE(testing::Message() << "car " << i << ", step " << step);
+            const Car& car = *watched.App().GetCars()[static_cast<size_t>(i)];
+            const CarInspection& seen = watched.Inspect(i);
+            EXPECT_EQ(seen.cell, watched.App().GetGraph()->GetNodeIdxAtWorldPos(car.GetPosition()));
+            ASSERT_EQ(seen.pathCells.size(), car.GetPath().size());
+            if (!seen.pathCells.empty())
             {
-                const Car& car = *App().GetCars()[static_cast<size_t>(i)];
-                const StopReason reason = m_pMonitor->Classify(car);
-                if (reason == StopReason::AnotherCar && car.GetWaitingFor() != nullptr)
-                    waiting = i;
-                if (reason == StopReason::RedLight)
-                    atRed = i;
+                // The path runs to the destination and cannot be shorter than the straight line.
+                EXPECT_EQ(seen.pathCells.back(), seen.destinationCell);
+                EXPECT_GE(seen.pathLength + 1e-3f, (car.GetDestination() - car.GetPosition()).Magnitude());
             }
-            return waiting >= 0 && atRed >= 0;
-        },
-        1200));
-
-    const CarInspection& held = Inspect(waiting);
-    EXPECT_EQ(held.activity, CarActivity::StoppedForCar);
-    ASSERT_GE(held.waitingForCar, 0);
-    EXPECT_EQ(App().GetCars()[static_cast<size_t>(held.waitingForCar)],
-              App().GetCars()[static_cast<size_t>(waiting)]->GetWaitingFor());
-    char text[64];
-    EXPECT_EQ(std::string(DescribeActivity(held.activity, held.waitingForCar, text, sizeof(text))),
-              "stopped for car #" + std::to_string(held.waitingForCar));
-    // The branch that stopped it is the one the tree shows.
-    EXPECT_TRUE(held.tree[9].wasVisited);
-    EXPECT_EQ(held.tree[9].name, "IsCarInSight");
-    EXPECT_EQ(held.tree[9].state, BehaviorState::Success);
-
-    const CarInspection& red = Inspect(atRed);
-    EXPECT_EQ(red.activity, CarActivity::StoppedAtRedLight);
-    EXPECT_EQ(red.connectionCost, RoadNetwork::RedCost);
-    EXPECT_EQ(red.maxSpeed, 0.f);
-    // A car in sight may hold it as well; the inspector names it then.
-    const Car* pSeen = App().GetCars()[static_cast<size_t>(atRed)]->GetWaitingFor();
-    EXPECT_EQ(red.waitingForCar >= 0 ? App().GetCars()[static_cast<size_t>(red.waitingForCar)] : nullptr,
-              pSeen);
-}
-
-TEST_F(CarInspectionTest, TheBlackboardShowsTheCarsFourEntriesReadably)
-{
-    Start(20, 4);
-    Steps(1);
-    const CarInspection& inspection = Inspect(7);
-    ASSERT_EQ(inspection.blackboard.size(), 4u);
-    std::vector<std::string> lines;
-    for (const CarInspection::BlackboardEntry& entry : inspection.blackboard)
-        lines.push_back(entry.name + " | " + entry.type + " | " + entry.value.data());
-    EXPECT_EQ(
-        lines,
-        (std::vector<std::string>{
-            "Car | Car* | car #7",
-            "CarsVector | std::vector<Car*, std::allocator<Car*> >* | 20 cars",
-            "GridGraph | Vemox::GridGraph<Vemox::GridTerrainNode, Vemox::GraphConnection>* | road grid, "
-            "200 nodes",
-            "Heuristic | float (*)(float, float) | Chebyshev",
-        }));
-}
-
-TEST_F(CarInspectionTest, RefreshingTheSameCarReusesItsStorage)
-{
-    Start(20, 4);
-    Steps(120);
-    const CarInspection& first = Inspect(3);
-    const void* pTree = first.tree.data();
-    const void* pName = first.tree[2].name.data();
-    const void* pEntries = first.blackboard.data();
-    const void* pType = first.blackboard[1].type.data();
-    const void* pCells = first.pathCells.data();
-    Steps(600); // new trips, new paths
-    const CarInspection& later = Inspect(3);
-    EXPECT_EQ(later.tree.data(), pTree);
-    EXPECT_EQ(later.tree[2].name.data(), pName);
-    EXPECT_EQ(later.blackboard.data(), pEntries);
-    EXPECT_EQ(later.blackboard[1].type.data(), pType);
-    EXPECT_EQ(later.pathCells.data(), pCells);
-
-    // Another car: the same lists, filled for it.
-    EXPECT_EQ(std::string(Inspect(5).blackboard[0].value.data()), "car #5");
-}
-
-TEST_F(CarInspectionTest, TripsPerCarAddUpToTheMonitorsTotal)
-{
-    Start(20, 4);
-    Steps(3600);
-    int sum = 0;
-    for (int i = 0; i < 20; ++i)
-    {
-        EXPECT_EQ(Inspect(i).tripsDone, m_pMonitor->GetTripsCompletedBy(i));
-        sum += m_pMonitor->GetTripsCompletedBy(i);
-        if (m_pMonitor->GetTripsCompletedBy(i) > 0)
-        {
-            EXPECT_GT(Inspect(i).meanTripTime, 0.0);
+            const Car* pNamed = seen.waitingForCar >= 0
+                                    ? watched.App().GetCars()[static_cast<size_t>(seen.waitingForCar)]
+                                    : nullptr;
+            EXPECT_EQ(pNamed, car.GetWaitingFor());
+            if (seen.activity == CarActivity::StoppedForCar && pNamed != nullptr)
+            {
+                sawHeld = true;
+                EXPECT_EQ(seen.tree[9].name, "IsCarInSight"); // the branch that stopped it ran and held
+                EXPECT_EQ(seen.tree[9].state, BehaviorState::Success);
+            }
+            if (seen.activity == CarActivity::StoppedAtRedLight)
+            {
+                sawRed = true;
+                EXPECT_EQ(seen.connectionCost, RoadNetwork::RedCost);
+            }
         }
     }
-    EXPECT_GT(sum, 0);
-    EXPECT_EQ(sum, m_pMonitor->GetTripsCompleted());
+    EXPECT_TRUE(sawHeld);
+    EXPECT_TRUE(sawRed);
+    int trips = 0;
+    for (int i = 0; i < 128; ++i)
+        trips += watched.Inspect(i).tripsDone;
+    EXPECT_EQ(trips, watched.monitor.GetTripsCompleted());
 }

@@ -206,13 +206,11 @@ TEST(BlackboardOwnership, DestructionDeletesFieldsButNotWhatTheyPointTo)
 TEST(BlackboardObserver, ListsEveryEntryWithItsTypeAndValueWithoutChangingIt)
 {
     Blackboard blackboard;
-    int value = 0;
     blackboard.AddData("Count", 42);
-    blackboard.AddData("Speed", 12.5f);
-    blackboard.AddData("Ready", true);
-    blackboard.AddData("Name", std::string("car"));
-    blackboard.AddData("Heuristic", &Chebyshev);
+    blackboard.AddData("Name", std::string(100, 'x')); // longer than the buffer below
     blackboard.AddData("Graph", static_cast<Graph*>(nullptr));
+    blackboard.AddData("Cars", std::vector<int>{1, 2});
+    int value = 0;
     testing::internal::CaptureStdout();
     EXPECT_FALSE(blackboard.GetData("Missing", value)); // leaves a null entry behind
     testing::internal::GetCapturedStdout();
@@ -221,41 +219,19 @@ TEST(BlackboardObserver, ListsEveryEntryWithItsTypeAndValueWithoutChangingIt)
     blackboard.ForEachEntry(
         [&seen](const std::string& name, const IBlackBoardField* pField)
         {
-            if (pField == nullptr)
-            {
-                seen.push_back(name + ": null");
-                return;
-            }
-            char text[32];
-            pField->FormatValue(text, sizeof(text));
-            seen.push_back(name + ": " + GetReadableTypeName(pField->GetValueType()) + " = " + text);
+            char text[8];
+            if (pField != nullptr)
+                pField->FormatValue(text, sizeof(text));
+            seen.push_back(name + ": " +
+                           (pField != nullptr ? GetReadableTypeName(pField->GetValueType()) : "-") + " = " +
+                           (pField != nullptr ? text : "-"));
         });
     std::sort(seen.begin(), seen.end());
-    ASSERT_EQ(seen.size(), 7u);
-    EXPECT_EQ(blackboard.GetNrOfEntries(), 7u);
-    EXPECT_EQ(seen[0], "Count: int = 42");
-    EXPECT_EQ(seen[1], "Graph: (anonymous namespace)::Graph* = 0x0");
-    EXPECT_EQ(seen[2].rfind("Heuristic: float (*)(float, float) = 0x", 0), 0u) << seen[2];
-    EXPECT_EQ(seen[3], "Missing: null");
-    EXPECT_EQ(
-        seen[4],
-        "Name: std::__cxx11::basic_string<char, std::char_traits<char>, std::allocator<char> > = \"car\"");
-    EXPECT_EQ(seen[5], "Ready: bool = true");
-    EXPECT_EQ(seen[6], "Speed: float = 12.5");
-    // Reading left everything as it was.
+    EXPECT_EQ(seen, (std::vector<std::string>{
+                        "Cars: std::vector<int, std::allocator<int> > = (value)", "Count: int = 42",
+                        "Graph: (anonymous namespace)::Graph* = 0x0", "Missing: - = -",
+                        "Name: std::__cxx11::basic_string<char, std::char_traits<char>, "
+                        "std::allocator<char> > = \"xxxxxx"}));
     EXPECT_TRUE(blackboard.GetData("Count", value));
     EXPECT_EQ(value, 42);
-}
-
-TEST(BlackboardObserver, FormattedValuesAreCutToTheBufferAndAlwaysTerminated)
-{
-    BlackboardField<std::string> field(std::string(100, 'x'));
-    char text[8];
-    field.FormatValue(text, sizeof(text));
-    EXPECT_EQ(std::string(text), "\"xxxxxx");
-    // Values of types without a text form say so instead of showing bytes.
-    BlackboardField<std::vector<int>> opaque({1, 2});
-    char other[16];
-    opaque.FormatValue(other, sizeof(other));
-    EXPECT_EQ(std::string(other), "(value)");
 }
