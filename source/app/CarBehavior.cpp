@@ -3,10 +3,12 @@
 #include "CarBehavior.h"
 
 #include "Car.h"
+#include "CarGrid.h"
 #include "RoadNetwork.h"
 #include "TrafficTypes.h"
 #include "framework/Agents/SteeringAgent.h"
 #include "framework/VemoxAI/VemoxGraphs/AStar.h"
+#include "framework/VemoxCore/VemoxAssert.h"
 
 #include <cmath>
 #include <vector>
@@ -21,27 +23,50 @@ constexpr float VisionRadiusSquared = 1600.f;  // 40 world units
 constexpr float FollowDistanceSquared = 400.f; // 20 world units
 constexpr float ConeRight = 1.4835298f;        // 85 degrees
 constexpr float ConeLeft = 0.5235988f;         // 30 degrees
-// Quick rejection of cars outside the cone: the cone's middle lies ConeMiddleOffset to the right of
-// the heading and its half-width is (ConeRight + ConeLeft) / 2; a margin of 0.01 rad dwarfs the float
-// rounding of both the quick and the exact test.
-constexpr float ConeMiddleOffset = (ConeRight - ConeLeft) / 2.f;
-constexpr double RejectionAngle = (ConeRight + ConeLeft) / 2.0 + 0.01;
-const float RejectionCos2 = static_cast<float>(std::cos(RejectionAngle) * std::cos(RejectionAngle));
-constexpr float MinRejectionDistance2 = 1e-6f;
-constexpr float SameDirectionLimit = 0.75f;  // radians, about 43 degrees
-constexpr float CrossingFromRightMin = 1.0f; // radians, about 57 degrees
-constexpr float CrossingFromRightMax = 2.0f; // radians, about 115 degrees
+constexpr float SameDirectionLimit = 0.75f;    // radians, about 43 degrees
+constexpr float CrossingFromRightMin = 1.0f;   // radians, about 57 degrees
+constexpr float CrossingFromRightMax = 2.0f;   // radians, about 115 degrees
 constexpr float SpeedPerCost = 0.25f;
 constexpr float OffLineSpeed = 5.f;
 
+// The cars whose distance can pass the 40-unit test lie within 40 units on each axis; the unit of slack
+// dwarfs the float rounding of both the distance and the grid's cell arithmetic.
+constexpr float GridSearchHalfWidth = 41.f;
+
+// Quick decisions of the cone test. The cone's middle lies ConeMiddleOffset to the right of the heading
+// and its half-width is (ConeRight + ConeLeft) / 2. A car more than QuickMargin (0.01 rad) outside
+// the cone fails the exact arc-tangent test, one more than QuickMargin inside passes it, whatever the
+// float rounding of either test (a few 1e-7 rad); only cars near an edge need the arc tangent.
+constexpr float ConeMiddleOffset = (ConeRight - ConeLeft) / 2.f;
+constexpr double ConeHalfWidth = (ConeRight + ConeLeft) / 2.0;
+constexpr double QuickMargin = 0.01;
+const float RejectionCos2 =
+    static_cast<float>(std::cos(ConeHalfWidth + QuickMargin) * std::cos(ConeHalfWidth + QuickMargin));
+const float AcceptanceCos2 =
+    static_cast<float>(std::cos(ConeHalfWidth - QuickMargin) * std::cos(ConeHalfWidth - QuickMargin));
+const Vector2D ConeMiddleTurn{static_cast<float>(std::cos(-ConeMiddleOffset)),
+                              static_cast<float>(std::sin(-ConeMiddleOffset))};
+// Coincident or nearly coincident cars always take the exact test.
+constexpr float MinQuickDistance2 = 1e-6f;
+// The cone comes from the angle wrapped with the float 2 pi, the quick tests' middle direction from
+// the body's exact rotation; up to this angle the two agree within 2e-5 rad. Beyond it (never for
+// a driving car, whose angle follows its velocity) every car takes the exact test.
+constexpr float MaxQuickAngle = 100.f;
+
+const BlackboardKey<Car*> CarKey{RoadNetwork::Keys::Car};
+const BlackboardKey<TrafficGraph*> GraphKey{RoadNetwork::Keys::GridGraph};
+const BlackboardKey<Heuristic> HeuristicKey{RoadNetwork::Keys::Heuristic};
+const BlackboardKey<std::vector<Car*>*> CarsKey{RoadNetwork::Keys::CarsVector};
+const BlackboardKey<const CarGrid*> CarGridKey{RoadNetwork::Keys::CarGrid};
+
 bool ReadCar(Blackboard* pBlackboard, Car*& pCar)
 {
-    return pBlackboard->GetData(RoadNetwork::Keys::Car, pCar) && pCar != nullptr;
+    return pBlackboard->GetData(CarKey, pCar) && pCar != nullptr;
 }
 
 bool ReadGraph(Blackboard* pBlackboard, TrafficGraph*& pGraph)
 {
-    return pBlackboard->GetData(RoadNetwork::Keys::GridGraph, pGraph) && pGraph != nullptr;
+    return pBlackboard->GetData(GraphKey, pGraph) && pGraph != nullptr;
 }
 
 float Atan2(float y, float x)
@@ -53,6 +78,123 @@ void SetConnectionCost(TrafficGraph* pGraph, int from, int to, float cost)
 {
     if (GraphConnection* pConnection = pGraph->GetConnection(from, to))
         pConnection->SetCost(cost);
+}
+
+/// One car's view: the documented nearest-car-in-the-cone rule, evaluated for one other car at a time.
+class Vision
+{
+public:
+    explicit Vision(const Car& car)
+        : m_Position(car.GetPosition()), m_Cone(GetVisionCone(car.GetRotation())),
+          m_HasQuickTests(std::abs(car.GetRotation()) <= MaxQuickAngle)
+    {
+        const Vector2D heading = car.GetRotationVector();
+        m_Axis = {heading.x * ConeMiddleTurn.x - heading.y * ConeMiddleTurn.y,
+                  heading.x * ConeMiddleTurn.y + heading.y * ConeMiddleTurn.x};
+    }
+
+    Vector2D GetPosition() const { return m_Position; }
+
+    /// Whether a car at q is within 40 units, in the cone and not farther than bestDist2 (a car farther
+    /// than the best so far could not replace it); dist2 receives the squared distance.
+    bool Sees(const Vector2D& q, float bestDist2, float& dist2) const
+    {
+        const float dx = m_Position.x - q.x;
+        const float dy = m_Position.y - q.y;
+        dist2 = dx * dx + dy * dy;
+        if (dist2 > VisionRadiusSquared || dist2 > bestDist2)
+            return false;
+        if (m_HasQuickTests && dist2 > MinQuickDistance2)
+        {
+            const float along = -(dx * m_Axis.x + dy * m_Axis.y);
+            if (along <= 0.f || along * along < RejectionCos2 * dist2)
+                return false;
+            if (along * along > AcceptanceCos2 * dist2)
+                return true;
+        }
+        const float phi = Atan2(q.y - m_Position.y, q.x - m_Position.x);
+        return m_Cone.hi > m_Cone.lo ? (m_Cone.lo <= phi && phi <= m_Cone.hi)
+                                     : (m_Cone.lo > m_Cone.hi && (phi >= m_Cone.lo || phi <= m_Cone.hi));
+    }
+
+private:
+    Vector2D m_Position;
+    VisionCone m_Cone;
+    Vector2D m_Axis; ///< unit vector along the cone's middle
+    bool m_HasQuickTests;
+};
+
+/// Where a band of the relative heading lies for a given pair of directions.
+enum class BandSide
+{
+    Inside,
+    Outside,
+    Unsure
+};
+
+/// The band of angles [middle - halfWidth, middle + halfWidth] (halfWidth + QuickMargin below pi/2)
+/// against the angle of w = (dot, cross), decided by Margin without an arc tangent.
+struct HeadingBand
+{
+    HeadingBand(double middle, double halfWidth)
+        : axis{static_cast<float>(std::cos(middle)), static_cast<float>(std::sin(middle))},
+          insideTan2(
+              static_cast<float>(std::tan(halfWidth - QuickMargin) * std::tan(halfWidth - QuickMargin))),
+          outsideTan2(
+              static_cast<float>(std::tan(halfWidth + QuickMargin) * std::tan(halfWidth + QuickMargin)))
+    {
+    }
+
+    BandSide Classify(float dot, float cross) const
+    {
+        const float along = dot * axis.x + cross * axis.y;
+        const float across = cross * axis.x - dot * axis.y;
+        if (along <= 0.f || across * across > outsideTan2 * along * along)
+            return BandSide::Outside;
+        if (across * across < insideTan2 * along * along)
+            return BandSide::Inside;
+        return BandSide::Unsure;
+    }
+
+    Vector2D axis;
+    float insideTan2;
+    float outsideTan2;
+};
+const HeadingBand SameDirectionBand{0.0, SameDirectionLimit};
+const HeadingBand FromRightBand{(CrossingFromRightMin + CrossingFromRightMax) / 2.0,
+                                (CrossingFromRightMax - CrossingFromRightMin) / 2.0};
+
+enum class RelativeHeading
+{
+    SameDirection,
+    CrossingFromRight,
+    Other
+};
+
+/// The other car's direction t against the own direction s by the rule's rel = atan2(s x t, s . t):
+/// within [-0.75, 0.75] the same direction, within [1, 2] crossing from the right. Two unit directions
+/// clearly inside or outside both bands need no arc tangent; a zero direction (rel = atan2(+-0, +-0),
+/// which depends on the zeros' signs) or an angle near a band's edge takes the rule's own computation.
+RelativeHeading ClassifyRelativeHeading(const Vector2D& s, const Vector2D& t)
+{
+    const float cross = s.x * t.y - t.x * s.y;
+    const float dot = s.x * t.x + s.y * t.y;
+    if (cross * cross + dot * dot > 0.25f) // both are unit vectors
+    {
+        const BandSide same = SameDirectionBand.Classify(dot, cross);
+        const BandSide fromRight = FromRightBand.Classify(dot, cross);
+        if (same == BandSide::Inside)
+            return RelativeHeading::SameDirection;
+        if (same == BandSide::Outside && fromRight != BandSide::Unsure)
+            return fromRight == BandSide::Inside ? RelativeHeading::CrossingFromRight
+                                                 : RelativeHeading::Other;
+    }
+    const float rel = Atan2(cross, dot);
+    if (-SameDirectionLimit <= rel && rel <= SameDirectionLimit)
+        return RelativeHeading::SameDirection;
+    if (CrossingFromRightMin <= rel && rel <= CrossingFromRightMax)
+        return RelativeHeading::CrossingFromRight;
+    return RelativeHeading::Other;
 }
 } // namespace
 
@@ -87,7 +229,7 @@ BehaviorState PlanPathToRandomDestination(Blackboard* pBlackboard)
     Heuristic pHeuristic = nullptr;
     if (!ReadGraph(pBlackboard, pGraph) || !ReadCar(pBlackboard, pCar))
         return BehaviorState::Failure;
-    if (!pBlackboard->GetData(RoadNetwork::Keys::Heuristic, pHeuristic) || pHeuristic == nullptr)
+    if (!pBlackboard->GetData(HeuristicKey, pHeuristic) || pHeuristic == nullptr)
         return BehaviorState::Failure;
 
     const int nrOfNodes = pGraph->GetNrOfNodes();
@@ -152,36 +294,16 @@ bool HasReachedNextPathPoint(Blackboard* pBlackboard)
 
 const Car* FindCarInSight(const Car* pCar, const std::vector<Car*>& cars)
 {
-    const Vector2D p = pCar->GetPosition();
-    const VisionCone cone = GetVisionCone(pCar->GetRotation());
-    // The cone's middle direction, for a quick rejection of cars well outside it (see below).
-    const Vector2D axis = FromPolar(1.f, pCar->GetRotation() - ConeMiddleOffset);
-
+    const Vision vision(*pCar);
     const Car* pBest = nullptr;
     float bestDist2 = FloatMax;
     for (const Car* pOther : cars)
     {
         if (pOther == pCar || pOther == nullptr)
             continue;
-        const Vector2D q = pOther->GetPosition();
-        const float dx = p.x - q.x;
-        const float dy = p.y - q.y;
-        const float dist2 = dx * dx + dy * dy;
-        // Out of range, or farther than the best so far (which it could not replace): the cone test
-        // and its arc tangent are not needed.
-        if (dist2 > VisionRadiusSquared || dist2 > bestDist2)
-            continue;
-        // A car more than RejectionMargin outside the cone fails the exact test below as well, whatever
-        // the rounding of either test; only cars near or inside the cone pay for the arc tangent.
-        // Coincident or nearly coincident cars always take the exact test.
-        const float along = -(dx * axis.x + dy * axis.y);
-        if (dist2 > MinRejectionDistance2 && (along <= 0.f || along * along < RejectionCos2 * dist2))
-            continue;
-
-        const float phi = Atan2(q.y - p.y, q.x - p.x);
-        const bool inCone = cone.hi > cone.lo ? (cone.lo <= phi && phi <= cone.hi)
-                                              : (cone.lo > cone.hi && (phi >= cone.lo || phi <= cone.hi));
-        if (inCone) // bestDist2 >= dist2 here: on equal distances the later car wins
+        float dist2 = 0.f;
+        if (vision.Sees(pOther->GetPosition(), bestDist2,
+                        dist2)) // dist2 <= bestDist2: the later car wins ties
         {
             pBest = pOther;
             bestDist2 = dist2;
@@ -190,31 +312,61 @@ const Car* FindCarInSight(const Car* pCar, const std::vector<Car*>& cars)
     return pBest;
 }
 
+const Car* FindCarInSight(const Car* pCar, const std::vector<Car*>& cars, const CarGrid& grid)
+{
+    VEMOX_ASSERT(grid.IsCurrentFor(cars) &&
+                 "<CarBehavior::FindCarInSight>: the grid is not built from these cars");
+    const Vision vision(*pCar);
+    const Car* pBest = nullptr;
+    float bestDist2 = FloatMax;
+    int bestIndex = -1;
+    // The grid's order is not the vector's, so ties go explicitly to the later car in the vector.
+    grid.ForEachNear(vision.GetPosition(), GridSearchHalfWidth,
+                     [&](const CarGrid::Entry& entry)
+                     {
+                         float dist2 = 0.f;
+                         if (entry.pCar == pCar || !vision.Sees(entry.position, bestDist2, dist2))
+                             return;
+                         if (dist2 < bestDist2 || entry.index > bestIndex)
+                         {
+                             pBest = entry.pCar;
+                             bestDist2 = dist2;
+                             bestIndex = entry.index;
+                         }
+                     });
+    return pBest;
+}
+
 bool IsCarInSight(Blackboard* pBlackboard)
 {
     Car* pCar = nullptr;
     std::vector<Car*>* pCars = nullptr;
-    if (!ReadCar(pBlackboard, pCar) || !pBlackboard->GetData(RoadNetwork::Keys::CarsVector, pCars) ||
-        pCars == nullptr)
+    if (!ReadCar(pBlackboard, pCar) || !pBlackboard->GetData(CarsKey, pCars) || pCars == nullptr)
         return false;
 
-    const Car* pBest = FindCarInSight(pCar, *pCars);
+    // The grid of the cars, when the blackboard has one and it is current for these cars (during the
+    // application's step); otherwise every car is looked at. Both give the same car.
+    const CarGrid* const* ppGrid = pBlackboard->FindData(CarGridKey);
+    const CarGrid* pGrid = ppGrid != nullptr ? *ppGrid : nullptr;
+    const Car* pBest = pGrid != nullptr && pGrid->IsCurrentFor(*pCars) ? FindCarInSight(pCar, *pCars, *pGrid)
+                                                                       : FindCarInSight(pCar, *pCars);
     if (pBest == nullptr)
         return false;
 
-    const Vector2D s = pCar->GetDirection();
-    const Vector2D t = pBest->GetDirection();
-    const float rel = Atan2(s.x * t.y - t.x * s.y, s.x * t.x + s.y * t.y);
-
     bool mustWait = false;
-    if (-SameDirectionLimit <= rel && rel <= SameDirectionLimit)
+    switch (ClassifyRelativeHeading(pCar->GetDirection(), pBest->GetDirection()))
+    {
+    case RelativeHeading::SameDirection:
     {
         const Vector2D offset = pCar->GetPosition() - pBest->GetPosition();
         mustWait = offset.x * offset.x + offset.y * offset.y <= FollowDistanceSquared;
+        break;
     }
-    else if (CrossingFromRightMin <= rel && rel <= CrossingFromRightMax)
-    {
+    case RelativeHeading::CrossingFromRight:
         mustWait = pBest->GetMaxLinearSpeed() != 0.f;
+        break;
+    case RelativeHeading::Other: // oncoming, or crossing from the left
+        break;
     }
     // The tree stops the car when this is true: record whom it waits for.
     if (mustWait)

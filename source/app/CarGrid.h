@@ -1,0 +1,96 @@
+// The cars sorted by the road grid's cells, rebuilt at the start of every simulation step, so that a
+// car's vision looks only at the cars in the cells around it instead of at every car.
+#pragma once
+
+#include "framework/VemoxCore/VemoxMath.h"
+
+#include <cstddef>
+#include <vector>
+
+class Car;
+
+class CarGrid
+{
+public:
+    /// One car as it stood when the grid was built.
+    struct Entry
+    {
+        Vemox::Vector2D position;
+        const Car* pCar = nullptr;
+        int index = 0; ///< the car's place in the vector the grid was built from
+    };
+
+    /// A grid of columns x rows square cells of cellSize world units, the lower-left corner at the
+    /// origin (the road grid's layout).
+    CarGrid(int columns, int rows, float cellSize);
+
+    /// Sorts the cars by cell, each cell in vector order, and marks the grid current for this vector.
+    /// Cars off the grid count to the nearest border cell; null cars and cars at a non-finite position
+    /// are left out (no distance to them is ever within a radius).
+    void Rebuild(const std::vector<Car*>& cars);
+    /// Marks the grid as no longer matching the cars (they may move from now on).
+    void Invalidate() { m_pCars = nullptr; }
+    /// Whether the grid was rebuilt from this very vector, of this size, and not invalidated since.
+    bool IsCurrentFor(const std::vector<Car*>& cars) const
+    {
+        return m_pCars == &cars && m_NrOfCars == cars.size();
+    }
+
+    /// Calls visit(const Entry&) for every car whose cell meets the square of half-width halfWidth
+    /// around centre: at least every car with |x - centre.x| <= halfWidth and |y - centre.y| <= halfWidth
+    /// (some farther ones too). Rows bottom to top, cells left to right, each cell in vector order.
+    template <typename Visit>
+    void ForEachNear(const Vemox::Vector2D& centre, float halfWidth, Visit&& visit) const
+    {
+        if (!(centre.x == centre.x && centre.y == centre.y))
+            return; // NaN: near nothing
+        const int firstColumn = ColumnOf(centre.x - halfWidth);
+        const int lastColumn = ColumnOf(centre.x + halfWidth);
+        const int firstRow = RowOf(centre.y - halfWidth);
+        const int lastRow = RowOf(centre.y + halfWidth);
+        for (int row = firstRow; row <= lastRow; ++row)
+        {
+            // The cells of one row are stored one after the other: one contiguous run of entries.
+            const int rowStart = row * m_NrOfColumns;
+            const Entry* pEntry =
+                m_Entries.data() + m_CellStarts[static_cast<std::size_t>(rowStart + firstColumn)];
+            const Entry* const pEnd =
+                m_Entries.data() + m_CellStarts[static_cast<std::size_t>(rowStart + lastColumn + 1)];
+            for (; pEntry != pEnd; ++pEntry)
+                visit(*pEntry);
+        }
+    }
+
+    /// The column (row) of a coordinate, clamped to the grid; cell edges belong to the cell above them.
+    int ColumnOf(float x) const { return Clamp(x, m_NrOfColumns); }
+    int RowOf(float y) const { return Clamp(y, m_NrOfRows); }
+
+    int GetNrOfColumns() const { return m_NrOfColumns; }
+    int GetNrOfRows() const { return m_NrOfRows; }
+    float GetCellSize() const { return m_CellSize; }
+
+private:
+    int Clamp(float coordinate, int count) const
+    {
+        // Compared before truncating: converting NaN or a huge float to int is undefined. Division
+        // keeps the order of coordinates, so the clamped cell never decreases with the coordinate.
+        const float cell = coordinate / m_CellSize;
+        if (!(cell >= 0.f))
+            return 0;
+        if (cell >= static_cast<float>(count))
+            return count - 1;
+        return static_cast<int>(cell);
+    }
+
+    int m_NrOfColumns;
+    int m_NrOfRows;
+    float m_CellSize;
+    /// Entries sorted by cell (row-major), each cell's cars in vector order.
+    std::vector<Entry> m_Entries;
+    /// m_CellStarts[c] is the first entry of cell c; one more element closes the last cell.
+    std::vector<std::size_t> m_CellStarts;
+    std::vector<int> m_CellOfCar;         ///< scratch: each car's cell during a rebuild, -1 when left out
+    std::vector<std::size_t> m_NextEntry; ///< scratch: each cell's next free entry during a rebuild
+    const std::vector<Car*>* m_pCars = nullptr;
+    std::size_t m_NrOfCars = 0;
+};

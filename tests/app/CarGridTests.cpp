@@ -1,0 +1,155 @@
+// The grid of cars: every car near a point is visited, each once and each cell in vector order, cars
+// off the grid count to the border cells, and the grid knows which vector it is current for.
+#include "app/Car.h"
+#include "app/CarGrid.h"
+#include "framework/Physics/PhysicsWorld.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <map>
+
+using Vemox::Vector2D;
+
+namespace
+{
+class CarGridTest : public ::testing::Test
+{
+protected:
+    ~CarGridTest() override
+    {
+        for (Car* pCar : m_Cars)
+            delete pCar;
+        Vemox::PhysicsWorld::DestroyInstance();
+    }
+
+    Car* AddCar(const Vector2D& position)
+    {
+        m_Cars.push_back(new Car(position, position, Vemox::Color{}));
+        return m_Cars.back();
+    }
+
+    /// How often each car index is visited around centre.
+    std::map<int, int> Visits(const CarGrid& grid, const Vector2D& centre, float halfWidth) const
+    {
+        std::map<int, int> visits;
+        int previousCell = -1;
+        int previousIndex = -1;
+        grid.ForEachNear(centre, halfWidth,
+                         [&](const CarGrid::Entry& entry)
+                         {
+                             EXPECT_EQ(entry.pCar, m_Cars[static_cast<size_t>(entry.index)]);
+                             // Within one cell, the cars come in vector order.
+                             const int cell = grid.RowOf(entry.position.y) * grid.GetNrOfColumns() +
+                                              grid.ColumnOf(entry.position.x);
+                             if (cell == previousCell)
+                             {
+                                 EXPECT_GT(entry.index, previousIndex);
+                             }
+                             previousCell = cell;
+                             previousIndex = entry.index;
+                             ++visits[entry.index];
+                         });
+        return visits;
+    }
+
+    std::vector<Car*> m_Cars;
+};
+} // namespace
+
+TEST_F(CarGridTest, VisitsEveryCarWithinTheSquareExactlyOnce)
+{
+    std::srand(5);
+    const auto random = [](float lo, float hi)
+    { return lo + (hi - lo) * static_cast<float>(std::rand() % 100001) / 100000.f; };
+    for (int i = 0; i < 60; ++i)
+        AddCar({random(-20.f, 320.f), random(-20.f, 170.f)}); // some off the grid on every side
+    for (int i = 0; i < 10; ++i)
+        AddCar({15.f * static_cast<float>(std::rand() % 21), 15.f * static_cast<float>(std::rand() % 11)});
+    CarGrid grid(20, 10, 15.f);
+    grid.Rebuild(m_Cars);
+
+    for (int query = 0; query < 500; ++query)
+    {
+        const Vector2D centre{random(-30.f, 330.f), random(-30.f, 180.f)};
+        const float halfWidth =
+            query % 5 == 0 ? 15.f * static_cast<float>(std::rand() % 4) : random(0.f, 60.f);
+        const std::map<int, int> visits = Visits(grid, centre, halfWidth);
+        for (size_t i = 0; i < m_Cars.size(); ++i)
+        {
+            const Vector2D q = m_Cars[i]->GetPosition();
+            const bool inside =
+                std::abs(q.x - centre.x) <= halfWidth && std::abs(q.y - centre.y) <= halfWidth;
+            const auto visit = visits.find(static_cast<int>(i));
+            if (inside)
+            {
+                ASSERT_TRUE(visit != visits.end()) << "query " << query << " car " << i;
+            }
+            if (visit != visits.end())
+            {
+                EXPECT_EQ(visit->second, 1);
+            }
+        }
+    }
+}
+
+TEST_F(CarGridTest, FarCarsAreNotVisitedAndBadPositionsAreLeftOut)
+{
+    AddCar({7.f, 7.f});     // cell 0
+    AddCar({292.f, 142.f}); // the last cell
+    AddCar({-500.f, 7.f});  // off the grid: counted to column 0
+    Car* pLost = AddCar({0.f, 0.f});
+    pLost->SetPosition({std::numeric_limits<float>::quiet_NaN(), 5.f});
+    Car* pGone = AddCar({0.f, 0.f});
+    pGone->SetPosition({std::numeric_limits<float>::infinity(), 5.f});
+    m_Cars.push_back(nullptr);
+    CarGrid grid(20, 10, 15.f);
+    grid.Rebuild(m_Cars);
+    m_Cars.pop_back();
+
+    const std::map<int, int> nearOrigin = Visits(grid, {5.f, 5.f}, 10.f);
+    EXPECT_EQ(nearOrigin.count(0), 1u);
+    EXPECT_EQ(nearOrigin.count(1), 0u); // a whole grid away
+    EXPECT_EQ(nearOrigin.count(2), 1u); // clamped into the border column: visited, not missed
+    EXPECT_EQ(nearOrigin.count(3), 0u);
+    EXPECT_EQ(nearOrigin.count(4), 0u);
+
+    // Everything that is in the grid, from a square that covers all of it.
+    const std::map<int, int> all = Visits(grid, {150.f, 75.f}, 1000.f);
+    EXPECT_EQ(all.size(), 3u);
+    EXPECT_TRUE(Visits(grid, {std::numeric_limits<float>::quiet_NaN(), 5.f}, 1000.f).empty());
+}
+
+TEST_F(CarGridTest, IsCurrentOnlyForTheVectorItWasBuiltFrom)
+{
+    AddCar({7.f, 7.f});
+    CarGrid grid(20, 10, 15.f);
+    EXPECT_FALSE(grid.IsCurrentFor(m_Cars));
+    grid.Rebuild(m_Cars);
+    EXPECT_TRUE(grid.IsCurrentFor(m_Cars));
+
+    const std::vector<Car*> copy = m_Cars;
+    EXPECT_FALSE(grid.IsCurrentFor(copy));
+    AddCar({22.f, 7.f}); // the vector changed size since
+    EXPECT_FALSE(grid.IsCurrentFor(m_Cars));
+    grid.Rebuild(m_Cars);
+    EXPECT_TRUE(grid.IsCurrentFor(m_Cars));
+    grid.Invalidate();
+    EXPECT_FALSE(grid.IsCurrentFor(m_Cars));
+}
+
+TEST_F(CarGridTest, CellsAreClampedAndFollowTheGraphsLayout)
+{
+    const CarGrid grid(7, 3, 50.f);
+    EXPECT_EQ(grid.ColumnOf(-0.f), 0);
+    EXPECT_EQ(grid.ColumnOf(-1e30f), 0);
+    EXPECT_EQ(grid.ColumnOf(49.99f), 0);
+    EXPECT_EQ(grid.ColumnOf(50.f), 1); // an edge belongs to the cell above it
+    EXPECT_EQ(grid.ColumnOf(349.9f), 6);
+    EXPECT_EQ(grid.ColumnOf(1e30f), 6);
+    EXPECT_EQ(grid.RowOf(149.f), 2);
+    EXPECT_EQ(grid.RowOf(std::numeric_limits<float>::infinity()), 2);
+    EXPECT_EQ(grid.RowOf(std::numeric_limits<float>::quiet_NaN()), 0);
+}
