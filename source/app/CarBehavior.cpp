@@ -10,6 +10,7 @@
 #include "framework/VemoxAI/VemoxGraphs/AStar.h"
 #include "framework/VemoxCore/VemoxAssert.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -29,9 +30,11 @@ constexpr float CrossingFromRightMax = 2.0f;   // radians, about 115 degrees
 constexpr float SpeedPerCost = 0.25f;
 constexpr float OffLineSpeed = 5.f;
 
-// The cars whose distance can pass the 40-unit test lie within 40 units on each axis; the unit of slack
-// dwarfs the float rounding of both the distance and the grid's cell arithmetic.
-constexpr float GridSearchHalfWidth = 41.f;
+// The cars that the rule can accept lie within 40 units and within the cone up to float rounding
+// (far below 1e-3 units); the search box around them has a unit of slack on every side.
+constexpr float SearchRadius = 40.f;
+constexpr float BoxSlack = 1.f;
+constexpr float EdgeSlack = 0.01f; // an axis direction this close outside the arc counts as inside
 
 // Quick decisions of the cone test. The cone's middle lies ConeMiddleOffset to the right of the heading
 // and its half-width is (ConeRight + ConeLeft) / 2. A car more than QuickMargin (0.01 rad) outside
@@ -46,6 +49,9 @@ const float AcceptanceCos2 =
     static_cast<float>(std::cos(ConeHalfWidth - QuickMargin) * std::cos(ConeHalfWidth - QuickMargin));
 const Vector2D ConeMiddleTurn{static_cast<float>(std::cos(-ConeMiddleOffset)),
                               static_cast<float>(std::sin(-ConeMiddleOffset))};
+const Vector2D ConeRightTurn{static_cast<float>(std::cos(-ConeRight)),
+                             static_cast<float>(std::sin(-ConeRight))};
+const Vector2D ConeLeftTurn{static_cast<float>(std::cos(ConeLeft)), static_cast<float>(std::sin(ConeLeft))};
 // Coincident or nearly coincident cars always take the exact test.
 constexpr float MinQuickDistance2 = 1e-6f;
 // The cone comes from the angle wrapped with the float 2 pi, the quick tests' middle direction from
@@ -80,24 +86,54 @@ void SetConnectionCost(TrafficGraph* pGraph, int from, int to, float cost)
         pConnection->SetCost(cost);
 }
 
+/// A box in world coordinates.
+struct Box
+{
+    float minX, minY, maxX, maxY;
+};
+
 /// One car's view: the documented nearest-car-in-the-cone rule, evaluated for one other car at a time.
 class Vision
 {
 public:
     explicit Vision(const Car& car)
-        : m_Position(car.GetPosition()), m_Cone(GetVisionCone(car.GetRotation())),
-          m_HasQuickTests(std::abs(car.GetRotation()) <= MaxQuickAngle)
+        : m_Position(car.GetPosition()), m_Angle(car.GetRotation()),
+          m_HasQuickTests(std::abs(m_Angle) <= MaxQuickAngle)
     {
         const Vector2D heading = car.GetRotationVector();
-        m_Axis = {heading.x * ConeMiddleTurn.x - heading.y * ConeMiddleTurn.y,
-                  heading.x * ConeMiddleTurn.y + heading.y * ConeMiddleTurn.x};
+        m_Axis = Turn(heading, ConeMiddleTurn);
+        m_RightEdge = Turn(heading, ConeRightTurn);
+        m_LeftEdge = Turn(heading, ConeLeftTurn);
     }
 
-    Vector2D GetPosition() const { return m_Position; }
+    /// A box that holds every car the rule can accept: the cone's sector, radius and edges widened
+    /// by a unit (far more than their float rounding), or the square around the car when the quick
+    /// tests are off.
+    Box GetSearchBox() const
+    {
+        const Vector2D p = m_Position;
+        if (!m_HasQuickTests)
+            return {p.x - SearchRadius, p.y - SearchRadius, p.x + SearchRadius, p.y + SearchRadius};
+        const Vector2D right = p + m_RightEdge * SearchRadius;
+        const Vector2D left = p + m_LeftEdge * SearchRadius;
+        Box box{std::min({p.x, right.x, left.x}), std::min({p.y, right.y, left.y}),
+                std::max({p.x, right.x, left.x}), std::max({p.y, right.y, left.y})};
+        // The arc reaches the full radius along an axis when that axis direction lies between its
+        // edges (the arc is narrower than a half turn): d is inside when right x d >= 0 and d x left >= 0.
+        if (-m_RightEdge.y >= -EdgeSlack && m_LeftEdge.y >= -EdgeSlack)
+            box.maxX = p.x + SearchRadius; // +x
+        if (m_RightEdge.y >= -EdgeSlack && -m_LeftEdge.y >= -EdgeSlack)
+            box.minX = p.x - SearchRadius; // -x
+        if (m_RightEdge.x >= -EdgeSlack && -m_LeftEdge.x >= -EdgeSlack)
+            box.maxY = p.y + SearchRadius; // +y
+        if (-m_RightEdge.x >= -EdgeSlack && m_LeftEdge.x >= -EdgeSlack)
+            box.minY = p.y - SearchRadius; // -y
+        return {box.minX - BoxSlack, box.minY - BoxSlack, box.maxX + BoxSlack, box.maxY + BoxSlack};
+    }
 
     /// Whether a car at q is within 40 units, in the cone and not farther than bestDist2 (a car farther
     /// than the best so far could not replace it); dist2 receives the squared distance.
-    bool Sees(const Vector2D& q, float bestDist2, float& dist2) const
+    bool Sees(const Vector2D& q, float bestDist2, float& dist2)
     {
         const float dx = m_Position.x - q.x;
         const float dy = m_Position.y - q.y;
@@ -112,16 +148,31 @@ public:
             if (along * along > AcceptanceCos2 * dist2)
                 return true;
         }
+        // Near an edge: the rule's own test. The cone is worked out the first time it is needed.
+        if (!m_HasCone)
+        {
+            m_Cone = GetVisionCone(m_Angle);
+            m_HasCone = true;
+        }
         const float phi = Atan2(q.y - m_Position.y, q.x - m_Position.x);
         return m_Cone.hi > m_Cone.lo ? (m_Cone.lo <= phi && phi <= m_Cone.hi)
                                      : (m_Cone.lo > m_Cone.hi && (phi >= m_Cone.lo || phi <= m_Cone.hi));
     }
 
 private:
+    static Vector2D Turn(const Vector2D& v, const Vector2D& turn)
+    {
+        return {v.x * turn.x - v.y * turn.y, v.x * turn.y + v.y * turn.x};
+    }
+
     Vector2D m_Position;
-    VisionCone m_Cone;
-    Vector2D m_Axis; ///< unit vector along the cone's middle
+    float m_Angle;
     bool m_HasQuickTests;
+    bool m_HasCone = false;
+    VisionCone m_Cone;
+    Vector2D m_Axis;      ///< unit vector along the cone's middle
+    Vector2D m_RightEdge; ///< unit vector along the cone's right edge
+    Vector2D m_LeftEdge;  ///< unit vector along the cone's left edge
 };
 
 /// Where a band of the relative heading lies for a given pair of directions.
@@ -294,7 +345,7 @@ bool HasReachedNextPathPoint(Blackboard* pBlackboard)
 
 const Car* FindCarInSight(const Car* pCar, const std::vector<Car*>& cars)
 {
-    const Vision vision(*pCar);
+    Vision vision(*pCar);
     const Car* pBest = nullptr;
     float bestDist2 = FloatMax;
     for (const Car* pOther : cars)
@@ -316,24 +367,25 @@ const Car* FindCarInSight(const Car* pCar, const std::vector<Car*>& cars, const 
 {
     VEMOX_ASSERT(grid.IsCurrentFor(cars) &&
                  "<CarBehavior::FindCarInSight>: the grid is not built from these cars");
-    const Vision vision(*pCar);
+    Vision vision(*pCar);
     const Car* pBest = nullptr;
     float bestDist2 = FloatMax;
     int bestIndex = -1;
     // The grid's order is not the vector's, so ties go explicitly to the later car in the vector.
-    grid.ForEachNear(vision.GetPosition(), GridSearchHalfWidth,
-                     [&](const CarGrid::Entry& entry)
-                     {
-                         float dist2 = 0.f;
-                         if (entry.pCar == pCar || !vision.Sees(entry.position, bestDist2, dist2))
-                             return;
-                         if (dist2 < bestDist2 || entry.index > bestIndex)
-                         {
-                             pBest = entry.pCar;
-                             bestDist2 = dist2;
-                             bestIndex = entry.index;
-                         }
-                     });
+    const Box box = vision.GetSearchBox();
+    grid.ForEachIn(box.minX, box.minY, box.maxX, box.maxY,
+                   [&](const CarGrid::Entry& entry)
+                   {
+                       float dist2 = 0.f;
+                       if (entry.pCar == pCar || !vision.Sees(entry.position, bestDist2, dist2))
+                           return;
+                       if (dist2 < bestDist2 || entry.index > bestIndex)
+                       {
+                           pBest = entry.pCar;
+                           bestDist2 = dist2;
+                           bestIndex = entry.index;
+                       }
+                   });
     return pBest;
 }
 

@@ -5,6 +5,7 @@
 #include "framework/VemoxCore/VemoxMath.h"
 
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 class Car;
@@ -36,29 +37,37 @@ public:
         return m_pCars == &cars && m_NrOfCars == cars.size();
     }
 
-    /// Calls visit(const Entry&) for every car whose cell meets the square of half-width halfWidth
-    /// around centre: at least every car with |x - centre.x| <= halfWidth and |y - centre.y| <= halfWidth
-    /// (some farther ones too). Rows bottom to top, cells left to right, each cell in vector order.
+    /// Calls visit(const Entry&) for every car whose cell meets the box [minX, maxX] x [minY, maxY]: at
+    /// least every car inside the box (some outside it too). Rows bottom to top, cells left to right,
+    /// each cell in vector order. A box with a NaN bound visits nothing.
     template <typename Visit>
-    void ForEachNear(const Vemox::Vector2D& centre, float halfWidth, Visit&& visit) const
+    void ForEachIn(float minX, float minY, float maxX, float maxY, Visit&& visit) const
     {
-        if (!(centre.x == centre.x && centre.y == centre.y))
-            return; // NaN: near nothing
-        const int firstColumn = ColumnOf(centre.x - halfWidth);
-        const int lastColumn = ColumnOf(centre.x + halfWidth);
-        const int firstRow = RowOf(centre.y - halfWidth);
-        const int lastRow = RowOf(centre.y + halfWidth);
+        if (!(minX <= maxX && minY <= maxY))
+            return;
+        const int firstColumn = ColumnOf(minX);
+        const int lastColumn = ColumnOf(maxX);
+        const int firstRow = RowOf(minY);
+        const int lastRow = RowOf(maxY);
         for (int row = firstRow; row <= lastRow; ++row)
         {
             // The cells of one row are stored one after the other: one contiguous run of entries.
-            const int rowStart = row * m_NrOfColumns;
+            const std::size_t rowStart =
+                static_cast<std::size_t>(row) * static_cast<std::size_t>(m_NrOfColumns);
             const Entry* pEntry =
-                m_Entries.data() + m_CellStarts[static_cast<std::size_t>(rowStart + firstColumn)];
+                m_Entries.data() + m_CellStarts[rowStart + static_cast<std::size_t>(firstColumn)];
             const Entry* const pEnd =
-                m_Entries.data() + m_CellStarts[static_cast<std::size_t>(rowStart + lastColumn + 1)];
+                m_Entries.data() + m_CellStarts[rowStart + static_cast<std::size_t>(lastColumn) + 1];
             for (; pEntry != pEnd; ++pEntry)
                 visit(*pEntry);
         }
+    }
+    /// ForEachIn the square of half-width halfWidth around centre.
+    template <typename Visit>
+    void ForEachNear(const Vemox::Vector2D& centre, float halfWidth, Visit&& visit) const
+    {
+        ForEachIn(centre.x - halfWidth, centre.y - halfWidth, centre.x + halfWidth, centre.y + halfWidth,
+                  std::forward<Visit>(visit));
     }
 
     /// The column (row) of a coordinate, clamped to the grid; cell edges belong to the cell above them.

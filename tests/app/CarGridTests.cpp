@@ -31,28 +31,33 @@ protected:
         return m_Cars.back();
     }
 
-    /// How often each car index is visited around centre.
-    std::map<int, int> Visits(const CarGrid& grid, const Vector2D& centre, float halfWidth) const
+    /// How often each car index is visited in the box [lo, hi].
+    std::map<int, int> Visits(const CarGrid& grid, const Vector2D& lo, const Vector2D& hi) const
     {
         std::map<int, int> visits;
         int previousCell = -1;
         int previousIndex = -1;
-        grid.ForEachNear(centre, halfWidth,
-                         [&](const CarGrid::Entry& entry)
-                         {
-                             EXPECT_EQ(entry.pCar, m_Cars[static_cast<size_t>(entry.index)]);
-                             // Within one cell, the cars come in vector order.
-                             const int cell = grid.RowOf(entry.position.y) * grid.GetNrOfColumns() +
-                                              grid.ColumnOf(entry.position.x);
-                             if (cell == previousCell)
-                             {
-                                 EXPECT_GT(entry.index, previousIndex);
-                             }
-                             previousCell = cell;
-                             previousIndex = entry.index;
-                             ++visits[entry.index];
-                         });
+        grid.ForEachIn(lo.x, lo.y, hi.x, hi.y,
+                       [&](const CarGrid::Entry& entry)
+                       {
+                           EXPECT_EQ(entry.pCar, m_Cars[static_cast<size_t>(entry.index)]);
+                           // Within one cell, the cars come in vector order.
+                           const int cell = grid.RowOf(entry.position.y) * grid.GetNrOfColumns() +
+                                            grid.ColumnOf(entry.position.x);
+                           if (cell == previousCell)
+                           {
+                               EXPECT_GT(entry.index, previousIndex);
+                           }
+                           previousCell = cell;
+                           previousIndex = entry.index;
+                           ++visits[entry.index];
+                       });
         return visits;
+    }
+    /// How often each car index is visited around centre.
+    std::map<int, int> Visits(const CarGrid& grid, const Vector2D& centre, float halfWidth) const
+    {
+        return Visits(grid, centre - Vector2D{halfWidth, halfWidth}, centre + Vector2D{halfWidth, halfWidth});
     }
 
     std::vector<Car*> m_Cars;
@@ -93,6 +98,35 @@ TEST_F(CarGridTest, VisitsEveryCarWithinTheSquareExactlyOnce)
             }
         }
     }
+}
+
+TEST_F(CarGridTest, VisitsEveryCarWithinABoxExactlyOnce)
+{
+    std::srand(6);
+    const auto random = [](float lo, float hi)
+    { return lo + (hi - lo) * static_cast<float>(std::rand() % 100001) / 100000.f; };
+    for (int i = 0; i < 80; ++i)
+        AddCar({random(-20.f, 320.f), random(-20.f, 170.f)});
+    CarGrid grid(20, 10, 15.f);
+    grid.Rebuild(m_Cars);
+    for (int query = 0; query < 500; ++query)
+    {
+        const Vector2D lo{random(-30.f, 330.f), random(-30.f, 180.f)};
+        const Vector2D hi = lo + Vector2D{random(0.f, 80.f), random(0.f, 80.f)};
+        const std::map<int, int> visits = Visits(grid, lo, hi);
+        for (size_t i = 0; i < m_Cars.size(); ++i)
+        {
+            const Vector2D q = m_Cars[i]->GetPosition();
+            if (q.x >= lo.x && q.x <= hi.x && q.y >= lo.y && q.y <= hi.y)
+            {
+                ASSERT_EQ(visits.count(static_cast<int>(i)), 1u) << "query " << query << " car " << i;
+            }
+        }
+        for (const auto& visit : visits)
+            EXPECT_EQ(visit.second, 1);
+    }
+    // An empty or NaN box visits nothing.
+    EXPECT_TRUE(Visits(grid, Vector2D{100.f, 100.f}, Vector2D{50.f, 120.f}).empty());
 }
 
 TEST_F(CarGridTest, FarCarsAreNotVisitedAndBadPositionsAreLeftOut)
