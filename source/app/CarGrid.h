@@ -70,7 +70,8 @@ public:
                   std::forward<Visit>(visit));
     }
 
-    /// The column (row) of a coordinate, clamped to the grid; cell edges belong to the cell above them.
+    /// The column (row) of a coordinate, clamped to the grid (a coordinate on a cell edge may count to
+    /// either cell).
     int ColumnOf(float x) const { return Clamp(x, m_NrOfColumns); }
     int RowOf(float y) const { return Clamp(y, m_NrOfRows); }
 
@@ -81,9 +82,10 @@ public:
 private:
     int Clamp(float coordinate, int count) const
     {
-        // Compared before truncating: converting NaN or a huge float to int is undefined. Division
-        // keeps the order of coordinates, so the clamped cell never decreases with the coordinate.
-        const float cell = coordinate / m_CellSize;
+        // Compared before truncating: converting NaN or a huge float to int is undefined. Scaling
+        // keeps the order of coordinates, so the clamped cell never decreases with the coordinate
+        // (building and searching use this same function, so its rounding at cell edges is harmless).
+        const float cell = coordinate * m_CellsPerUnit;
         if (!(cell >= 0.f))
             return 0;
         if (cell >= static_cast<float>(count))
@@ -94,12 +96,14 @@ private:
     int m_NrOfColumns;
     int m_NrOfRows;
     float m_CellSize;
+    float m_CellsPerUnit; ///< 1 / m_CellSize
     /// Entries sorted by cell (row-major), each cell's cars in vector order.
     std::vector<Entry> m_Entries;
     /// m_CellStarts[c] is the first entry of cell c; one more element closes the last cell.
     std::vector<std::size_t> m_CellStarts;
     std::vector<int> m_CellOfCar;         ///< scratch: each car's cell during a rebuild, -1 when left out
     std::vector<std::size_t> m_NextEntry; ///< scratch: each cell's next free entry during a rebuild
+    std::vector<Vemox::Vector2D> m_PositionOfCar; ///< scratch: each car's position during a rebuild
     const std::vector<Car*>* m_pCars = nullptr;
     std::size_t m_NrOfCars = 0;
 };

