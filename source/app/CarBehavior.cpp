@@ -222,16 +222,23 @@ enum class RelativeHeading
     Other
 };
 
-/// The other car's direction t against the own direction s by the rule's rel = atan2(s x t, s . t):
-/// within [-0.75, 0.75] the same direction, within [1, 2] crossing from the right. Two unit directions
-/// clearly inside or outside both bands need no arc tangent; a zero direction (rel = atan2(+-0, +-0),
-/// which depends on the zeros' signs) or an angle near a band's edge takes the rule's own computation.
-RelativeHeading ClassifyRelativeHeading(const Vector2D& s, const Vector2D& t)
+/// The other car's direction of motion against the own one by the rule's rel = atan2(s x t, s . t) of
+/// their unit directions s and t: within [-0.75, 0.75] the same direction, within [1, 2] crossing from
+/// the right. Whether the angle lies clearly inside or outside the bands does not depend on the
+/// vectors' lengths, so the velocities themselves decide that, without square roots or an arc
+/// tangent; a velocity of (about) zero, whose direction is (0, 0) and rel = atan2(+-0, +-0) depends
+/// on the zeros' signs, or an angle near a band's edge takes the rule's own computation.
+RelativeHeading ClassifyRelativeHeading(const Car& car, const Car& other)
 {
-    const float cross = s.x * t.y - t.x * s.y;
-    const float dot = s.x * t.x + s.y * t.y;
-    if (cross * cross + dot * dot > 0.25f) // both are unit vectors
+    const Vector2D u = car.GetLinearVelocity();
+    const Vector2D v = other.GetLinearVelocity();
+    // Far above the length (1.2e-7) below which a direction is (0, 0), and far below any driving speed;
+    // the products below stay normal floats.
+    constexpr float MinQuickSpeed2 = 1e-6f;
+    if (u.MagnitudeSquared() > MinQuickSpeed2 && v.MagnitudeSquared() > MinQuickSpeed2)
     {
+        const float cross = u.x * v.y - v.x * u.y;
+        const float dot = u.x * v.x + u.y * v.y;
         const BandSide same = SameDirectionBand.Classify(dot, cross);
         const BandSide fromRight = FromRightBand.Classify(dot, cross);
         if (same == BandSide::Inside)
@@ -240,7 +247,9 @@ RelativeHeading ClassifyRelativeHeading(const Vector2D& s, const Vector2D& t)
             return fromRight == BandSide::Inside ? RelativeHeading::CrossingFromRight
                                                  : RelativeHeading::Other;
     }
-    const float rel = Atan2(cross, dot);
+    const Vector2D s = car.GetDirection();
+    const Vector2D t = other.GetDirection();
+    const float rel = Atan2(s.x * t.y - t.x * s.y, s.x * t.x + s.y * t.y);
     if (-SameDirectionLimit <= rel && rel <= SameDirectionLimit)
         return RelativeHeading::SameDirection;
     if (CrossingFromRightMin <= rel && rel <= CrossingFromRightMax)
@@ -406,7 +415,7 @@ bool IsCarInSight(Blackboard* pBlackboard)
         return false;
 
     bool mustWait = false;
-    switch (ClassifyRelativeHeading(pCar->GetDirection(), pBest->GetDirection()))
+    switch (ClassifyRelativeHeading(*pCar, *pBest))
     {
     case RelativeHeading::SameDirection:
     {

@@ -10,19 +10,21 @@
 
 CarGrid::CarGrid(int columns, int rows, float cellSize)
     : m_NrOfColumns(columns), m_NrOfRows(rows), m_CellSize(cellSize), m_CellsPerUnit(1.f / cellSize),
-      m_CellStarts(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows) + 1, 0)
+      m_CellStarts(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows) + 2, 0)
 {
     VEMOX_ASSERT(columns > 0 && rows > 0 && cellSize > 0.f && "<CarGrid::CarGrid>: invalid grid size");
 }
 
 void CarGrid::Rebuild(const std::vector<Car*>& cars)
 {
-    const std::size_t nrOfCells = m_CellStarts.size() - 1;
+    // A counting sort with its counters shifted by two: after the running sum, m_CellStarts[c + 1] is
+    // the start of cell c; placing a car advances it to the start of cell c + 1, so that once every car
+    // is placed, m_CellStarts[c] is the start of cell c, as the search reads it.
+    const std::size_t nrOfCells = m_CellStarts.size() - 2;
     std::fill(m_CellStarts.begin(), m_CellStarts.end(), 0);
     m_CellOfCar.assign(cars.size(), -1);
     m_PositionOfCar.resize(cars.size());
 
-    // Count the cars per cell, shifted by one so that the running sum below gives each cell's start.
     for (std::size_t i = 0; i < cars.size(); ++i)
     {
         if (cars[i] == nullptr)
@@ -33,21 +35,20 @@ void CarGrid::Rebuild(const std::vector<Car*>& cars)
         m_PositionOfCar[i] = position;
         const int cell = RowOf(position.y) * m_NrOfColumns + ColumnOf(position.x);
         m_CellOfCar[i] = cell;
-        ++m_CellStarts[static_cast<std::size_t>(cell) + 1];
+        ++m_CellStarts[static_cast<std::size_t>(cell) + 2];
     }
-    for (std::size_t cell = 0; cell < nrOfCells; ++cell)
-        m_CellStarts[cell + 1] += m_CellStarts[cell];
+    for (std::size_t slot = 2; slot < nrOfCells + 2; ++slot)
+        m_CellStarts[slot] += m_CellStarts[slot - 1];
 
-    m_Entries.resize(m_CellStarts[nrOfCells]);
-    // Each cell's next free entry; walking the cars in order keeps every cell in vector order.
-    m_NextEntry.assign(m_CellStarts.begin(), m_CellStarts.end() - 1);
+    m_Entries.resize(m_CellStarts[nrOfCells + 1]);
+    // Walking the cars in order keeps every cell in vector order.
     for (std::size_t i = 0; i < cars.size(); ++i)
     {
         const int cell = m_CellOfCar[i];
         if (cell < 0)
             continue;
-        m_Entries[m_NextEntry[static_cast<std::size_t>(cell)]++] = {m_PositionOfCar[i], cars[i],
-                                                                    static_cast<int>(i)};
+        m_Entries[m_CellStarts[static_cast<std::size_t>(cell) + 1]++] = {m_PositionOfCar[i], cars[i],
+                                                                         static_cast<int>(i)};
     }
 
     m_pCars = &cars;

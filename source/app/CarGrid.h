@@ -99,10 +99,10 @@ private:
     float m_CellsPerUnit; ///< 1 / m_CellSize
     /// Entries sorted by cell (row-major), each cell's cars in vector order.
     std::vector<Entry> m_Entries;
-    /// m_CellStarts[c] is the first entry of cell c; one more element closes the last cell.
+    /// m_CellStarts[c] is the first entry of cell c, m_CellStarts[cells] the end of the last cell (one
+    /// more element serves the rebuild).
     std::vector<std::size_t> m_CellStarts;
-    std::vector<int> m_CellOfCar;         ///< scratch: each car's cell during a rebuild, -1 when left out
-    std::vector<std::size_t> m_NextEntry; ///< scratch: each cell's next free entry during a rebuild
+    std::vector<int> m_CellOfCar; ///< scratch: each car's cell during a rebuild, -1 when left out
     std::vector<Vemox::Vector2D> m_PositionOfCar; ///< scratch: each car's position during a rebuild
     const std::vector<Car*>* m_pCars = nullptr;
     std::size_t m_NrOfCars = 0;

@@ -495,7 +495,7 @@ TEST_F(CarBehaviorTest, RelativeHeadingRuleMatchesTheArcTangentEverywhere)
 {
     // The own car heads along a random direction with a car 15 units ahead in its cone; the other car's
     // direction sweeps all angles, crowded near the band edges 0.75, 1 and 2 (and their negatives),
-    // plus the zero direction with either sign of zero.
+    // at speeds of many sizes, plus the zero velocity with either sign of zero.
     const Vector2D p{100.f, 70.f};
     Car* pCar = AddCar(p);
     Car* pOther = AddCar(p);
@@ -509,8 +509,11 @@ TEST_F(CarBehaviorTest, RelativeHeadingRuleMatchesTheArcTangentEverywhere)
         float relative = static_cast<float>(std::rand() % 62832) / 10000.f - Pi;
         if (trial % 3 == 0)
             relative = edges[std::rand() % 6] + static_cast<float>(std::rand() % 2001 - 1000) * 1e-6f;
-        Vector2D ownVelocity{std::cos(own), std::sin(own)};
-        Vector2D otherVelocity{std::cos(own + relative), std::sin(own + relative)};
+        // Speeds from crawling to fast: the rule looks at directions only, whatever the lengths.
+        const float scales[] = {1e-5f, 2e-3f, 0.5f, 1.f, 12.5f, 1000.f};
+        Vector2D ownVelocity = Vector2D{std::cos(own), std::sin(own)} * scales[std::rand() % 6];
+        Vector2D otherVelocity =
+            Vector2D{std::cos(own + relative), std::sin(own + relative)} * scales[std::rand() % 6];
         if (trial % 50 == 0)
             otherVelocity = {trial % 100 == 0 ? 0.f : -0.f, trial % 200 == 0 ? -0.f : 0.f};
         if (trial % 70 == 0)
