@@ -29,7 +29,8 @@ public:
     /// Cars off the grid count to the nearest border cell; null cars and cars at a non-finite position
     /// are left out (no distance to them is ever within a radius).
     void Rebuild(const std::vector<Car*>& cars);
-    /// Marks the grid as no longer matching the cars (they may move from now on).
+    /// Marks the grid as no longer matching the cars (they may move from now on). The next Rebuild from
+    /// the same vector still reuses the sort when no car has changed cells.
     void Invalidate() { m_pCars = nullptr; }
     /// Whether the grid was rebuilt from this very vector, of this size, and not invalidated since.
     bool IsCurrentFor(const std::vector<Car*>& cars) const
@@ -80,6 +81,13 @@ public:
     float GetCellSize() const { return m_CellSize; }
 
 private:
+    /// The cell of the car and its position; -1 for a null car or a non-finite position.
+    int CellOf(const Car* pCar, Vemox::Vector2D& position) const;
+    /// New positions into the entries when the vector was sorted last and every car is still in its
+    /// cell; false (entries partly updated) when the sort must be redone.
+    bool RefreshPositions(const std::vector<Car*>& cars);
+    void SortByCell(const std::vector<Car*>& cars);
+
     int Clamp(float coordinate, int count) const
     {
         // Compared before truncating: converting NaN or a huge float to int is undefined. Scaling
@@ -102,8 +110,10 @@ private:
     /// m_CellStarts[c] is the first entry of cell c, m_CellStarts[cells] the end of the last cell (one
     /// more element serves the rebuild).
     std::vector<std::size_t> m_CellStarts;
-    std::vector<int> m_CellOfCar; ///< scratch: each car's cell during a rebuild, -1 when left out
-    std::vector<Vemox::Vector2D> m_PositionOfCar; ///< scratch: each car's position during a rebuild
+    std::vector<int> m_CellOfCar;                     ///< each car's cell at the last sort, -1 when left out
+    std::vector<std::size_t> m_EntryOfCar;            ///< each car's entry at the last sort
+    std::vector<Vemox::Vector2D> m_PositionOfCar;     ///< scratch: each car's position during a sort
+    const std::vector<Car*>* m_pSortedCars = nullptr; ///< the vector last sorted
     const std::vector<Car*>* m_pCars = nullptr;
     std::size_t m_NrOfCars = 0;
 };

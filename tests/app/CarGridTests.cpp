@@ -129,6 +129,58 @@ TEST_F(CarGridTest, VisitsEveryCarWithinABoxExactlyOnce)
     EXPECT_TRUE(Visits(grid, Vector2D{100.f, 100.f}, Vector2D{50.f, 120.f}).empty());
 }
 
+TEST_F(CarGridTest, RebuildsFollowCarsThatMoveWithinAndAcrossCells)
+{
+    std::srand(8);
+    const auto random = [](float lo, float hi)
+    { return lo + (hi - lo) * static_cast<float>(std::rand() % 100001) / 100000.f; };
+    for (int i = 0; i < 40; ++i)
+        AddCar({random(0.f, 300.f), random(0.f, 150.f)});
+    CarGrid grid(20, 10, 15.f);
+    for (int step = 0; step < 300; ++step)
+    {
+        // Small steps keep most cars in their cells; now and then one jumps, or a car goes missing.
+        for (Car* pCar : m_Cars)
+        {
+            const bool jumps = std::rand() % 50 == 0;
+            const Vector2D position = pCar->GetPosition();
+            pCar->SetPosition(jumps ? Vector2D{random(-10.f, 310.f), random(-10.f, 160.f)}
+                                    : position + Vector2D{random(-0.2f, 0.2f), random(-0.2f, 0.2f)});
+        }
+        if (step % 60 == 30)
+            m_Cars[static_cast<size_t>(step) % m_Cars.size()]->SetPosition(
+                {std::numeric_limits<float>::quiet_NaN(), 0.f});
+        grid.Rebuild(m_Cars);
+        if (step % 7 == 0)
+            grid.Invalidate(); // outside a step; the next rebuild must still be right
+
+        const std::map<int, int> all = Visits(grid, {150.f, 75.f}, 1000.f);
+        for (size_t i = 0; i < m_Cars.size(); ++i)
+        {
+            const Vector2D q = m_Cars[i]->GetPosition();
+            const bool isFinite = std::isfinite(q.x) && std::isfinite(q.y);
+            ASSERT_EQ(all.count(static_cast<int>(i)), isFinite ? 1u : 0u) << "step " << step;
+        }
+        grid.ForEachNear({150.f, 75.f}, 1000.f,
+                         [&](const CarGrid::Entry& entry)
+                         { ASSERT_EQ(entry.position, entry.pCar->GetPosition()) << "step " << step; });
+        const Vector2D centre{random(0.f, 300.f), random(0.f, 150.f)};
+        const std::map<int, int> near = Visits(grid, centre, 20.f);
+        for (size_t i = 0; i < m_Cars.size(); ++i)
+        {
+            const Vector2D q = m_Cars[i]->GetPosition();
+            if (std::abs(q.x - centre.x) <= 20.f && std::abs(q.y - centre.y) <= 20.f)
+            {
+                ASSERT_EQ(near.count(static_cast<int>(i)), 1u) << "step " << step;
+            }
+        }
+        // Cars that went missing come back.
+        for (Car* pCar : m_Cars)
+            if (!std::isfinite(pCar->GetPosition().x))
+                pCar->SetPosition({random(0.f, 300.f), random(0.f, 150.f)});
+    }
+}
+
 TEST_F(CarGridTest, FarCarsAreNotVisitedAndBadPositionsAreLeftOut)
 {
     AddCar({7.f, 7.f});     // cell 0
