@@ -3,6 +3,7 @@
 
 #include "Car.h"
 #include "CarBehavior.h"
+#include "CarGrid.h"
 #include "framework/Physics/StaticBoxCollider.h"
 #include "framework/VemoxAI/DecisionMaking/BehaviorTree.h"
 #include "framework/VemoxAI/DecisionMaking/Blackboard.h"
@@ -59,6 +60,8 @@ App_TrafficSimulation::~App_TrafficSimulation()
     m_pGridGraph = nullptr;
     delete m_pGraphRenderer;
     m_pGraphRenderer = nullptr;
+    delete m_pCarGrid;
+    m_pCarGrid = nullptr;
     for (Car*& pCar : m_Cars)
     {
         delete pCar;
@@ -92,6 +95,8 @@ void App_TrafficSimulation::Start()
     }
 
     CreateRoadNetwork();
+    m_pCarGrid = new CarGrid(m_pGridGraph->GetNrOfColumns(), m_pGridGraph->GetNrOfRows(),
+                             static_cast<float>(m_pGridGraph->GetCellSize()));
 
     m_Cars.reserve(static_cast<size_t>(m_NrOfCars));
     for (int i = 0; i < m_NrOfCars; ++i)
@@ -135,6 +140,7 @@ Blackboard* App_TrafficSimulation::CreateBlackboard(Car* pCar)
     pBlackboard->AddData(RoadNetwork::Keys::GridGraph, m_pGridGraph);
     pBlackboard->AddData(RoadNetwork::Keys::Heuristic, m_pHeuristic);
     pBlackboard->AddData(RoadNetwork::Keys::CarsVector, &m_Cars);
+    pBlackboard->AddData(RoadNetwork::Keys::CarGrid, static_cast<const CarGrid*>(m_pCarGrid));
     return pBlackboard;
 }
 
@@ -146,8 +152,14 @@ void App_TrafficSimulation::UpdateUI(float)
 
 void App_TrafficSimulation::Update(float deltaTime)
 {
+    // Positions change only in the physics step (a car's update turns it but keeps it in place), so a
+    // grid built here is exact for the vision of every car in this step. It goes stale afterwards.
+    if (m_pCarGrid != nullptr)
+        m_pCarGrid->Rebuild(m_Cars);
     for (Car* pCar : m_Cars)
         pCar->Update(deltaTime);
+    if (m_pCarGrid != nullptr)
+        m_pCarGrid->Invalidate();
     UpdateTrafficLights(deltaTime);
 }
 

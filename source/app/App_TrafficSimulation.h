@@ -11,6 +11,8 @@
 
 #include <vector>
 
+class CarGrid;
+
 namespace Vemox
 {
 class Blackboard;
@@ -36,8 +38,8 @@ public:
 
     /// Builds the 20 x 10 grid, its terrain and its 148 one-way road connections.
     void CreateRoadNetwork();
-    /// A new blackboard for one car with "Car", "GridGraph", "Heuristic" and "CarsVector". Owned by the
-    /// caller.
+    /// A new blackboard for one car with "Car", "GridGraph", "Heuristic" and "CarsVector", then "CarGrid"
+    /// (the grid of the cars, null before Start). Owned by the caller.
     Vemox::Blackboard* CreateBlackboard(Car* pCar);
     void UpdateTrafficLights(float deltaTime);
     void RenderTrafficLights() const;
@@ -51,6 +53,8 @@ public:
     const std::vector<Vemox::StaticBoxCollider*>& GetWalls() const { return m_Walls; }
     const std::vector<TrafficLight>& GetTrafficLights() const { return m_TrafficLights; }
     TrafficGraph* GetGraph() const { return m_pGridGraph; }
+    /// The cars sorted by cell: current during Update's car loop only, null before Start.
+    const CarGrid* GetCarGrid() const { return m_pCarGrid; }
     int GetNrOfNodes() const { return m_NrOfNodes; }
     const TrafficScenario& GetScenario() const { return m_Scenario; }
 
@@ -85,6 +89,7 @@ private:
     int m_NrOfNodes = 0;
     unsigned int m_CellSize = RoadNetwork::CellSize;
     TrafficGraph* m_pGridGraph = nullptr;
+    CarGrid* m_pCarGrid = nullptr; ///< owned; over the road grid's cells
     Vemox::GraphRenderer* m_pGraphRenderer = nullptr;
     bool m_DrawGrid = true;
     bool m_DrawNodeNumbers = false;

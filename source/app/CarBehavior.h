@@ -8,6 +8,7 @@
 #include <vector>
 
 class Car;
+class CarGrid;
 
 namespace CarBehavior
 {
@@ -21,7 +22,8 @@ Vemox::BehaviorState SeekNextPathPoint(Vemox::Blackboard* pBlackboard);
 bool HasReachedNextPathPoint(Vemox::Blackboard* pBlackboard);
 /// Another car in the vision cone obliges this car to wait: the nearest one drives the same way
 /// within 20 units ahead, or crosses from the right and is not held itself. When it must, records
-/// that car as the one this car waits for (Car::SetWaitingFor).
+/// that car as the one this car waits for (Car::SetWaitingFor). Looks through the blackboard's
+/// "CarGrid" when it has one that is current, else at every car.
 bool IsCarInSight(Vemox::Blackboard* pBlackboard);
 /// Sets the car's maximum speed to 0.
 Vemox::BehaviorState StopCar(Vemox::Blackboard* pBlackboard);
@@ -44,4 +46,7 @@ VisionCone GetVisionCone(float angle);
 /// The nearest other car within 40 units in pCar's vision cone (the later one in `cars` on equal
 /// distances), or null.
 const Car* FindCarInSight(const Car* pCar, const std::vector<Car*>& cars);
+/// The same car, found among the cars in the grid cells around pCar only. The grid must be current for
+/// `cars` (CarGrid::IsCurrentFor): built from them since they last moved.
+const Car* FindCarInSight(const Car* pCar, const std::vector<Car*>& cars, const CarGrid& grid);
 } // namespace CarBehavior

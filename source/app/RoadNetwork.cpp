@@ -146,10 +146,13 @@ const GraphConnection* GetConnectionAhead(const TrafficGraph& graph, const Car& 
 {
     if (car.GetPath().empty())
         return nullptr;
-    const GridTerrainNode* pFrom = graph.GetNodeAtWorldPos(car.GetPosition());
-    const GridTerrainNode* pTo = graph.GetNodeAtWorldPos(car.GetPath().front());
-    if (pFrom == nullptr || pTo == nullptr)
+    // By index: every cell of the grid has its node, so a cell index needs no node look-up first.
+    const int from = graph.GetNodeIdxAtWorldPos(car.GetPosition());
+    const int to = graph.GetNodeIdxAtWorldPos(car.GetPath().front());
+    if (from == invalid_node_index || to == invalid_node_index ||
+        graph.GetNode(from)->GetIndex() == invalid_node_index ||
+        graph.GetNode(to)->GetIndex() == invalid_node_index)
         return nullptr;
-    return graph.GetConnection(pFrom->GetIndex(), pTo->GetIndex());
+    return graph.GetConnection(from, to);
 }
 } // namespace RoadNetwork

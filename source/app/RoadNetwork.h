@@ -71,6 +71,9 @@ constexpr const char* Car = "Car";               ///< Car*: the car itself
 constexpr const char* GridGraph = "GridGraph";   ///< TrafficGraph*: the road network
 constexpr const char* Heuristic = "Heuristic";   ///< Vemox::Heuristic: the path planner's estimate
 constexpr const char* CarsVector = "CarsVector"; ///< std::vector<Car*>*: every car of the simulation
+/// const CarGrid*: the cars sorted by cell, current during the application's step (optional: the vision
+/// leaf looks at every car without it)
+constexpr const char* CarGrid = "CarGrid";
 } // namespace Keys
 
 /// The connection from the car's cell to the cell of its next path point: the road it drives on. Null

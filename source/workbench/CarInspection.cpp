@@ -2,6 +2,8 @@
 // car's behaviour tree record and its blackboard.
 #include "CarInspection.h"
 
+#include "app/CarGrid.h"
+
 #include "app/App_TrafficSimulation.h"
 #include "app/Car.h"
 #include "app/RoadNetwork.h"
@@ -49,6 +51,10 @@ void FormatEntry(const IBlackBoardField& field, const App_TrafficSimulation& app
         const TrafficGraph* pGraph = static_cast<const BlackboardField<TrafficGraph*>&>(field).GetData();
         std::snprintf(value.data(), value.size(), "road grid, %d nodes",
                       pGraph != nullptr ? pGraph->GetNrOfNodes() : 0);
+    }
+    else if (type == typeid(const CarGrid*))
+    {
+        std::snprintf(value.data(), value.size(), "vision grid of the cars");
     }
     else if (type == typeid(Heuristic) &&
              static_cast<const BlackboardField<Heuristic>&>(field).GetData() == Chebyshev)

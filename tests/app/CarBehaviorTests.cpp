@@ -2,8 +2,9 @@
 // and the speed taken from the road.
 #include "app/Car.h"
 #include "app/CarBehavior.h"
-#include "headless/HeadlessSimulation.h"
+#include "app/CarGrid.h"
 #include "framework/Physics/RigidBody.h"
+#include "headless/HeadlessSimulation.h"
 
 #include <gtest/gtest.h>
 
@@ -391,12 +392,146 @@ TEST_F(CarBehaviorTest, QuickConeRejectionNeverChangesWhichCarIsSeen)
                 position = centre + Vector2D{20.f * std::cos(cone.hi), 20.f * std::sin(cone.hi)};
             pCar->GetRigidBody()->SetTransform(position, heading);
         }
+        CarGrid grid(20, 10, 15.f);
+        grid.Rebuild(m_Cars);
         for (const Car* pCar : m_Cars)
         {
             const Car* pExpected = ReferenceCarInSight(pCar, m_Cars);
             ASSERT_EQ(CarBehavior::FindCarInSight(pCar, m_Cars), pExpected) << "trial " << trial;
+            ASSERT_EQ(CarBehavior::FindCarInSight(pCar, m_Cars, grid), pExpected) << "trial " << trial;
             seen += pExpected != nullptr ? 1 : 0;
         }
     }
     EXPECT_GT(seen, 3000); // the configurations exercise both outcomes
+}
+
+TEST_F(CarBehaviorTest, GridSearchSeesTheSameCarAsThePlainRuleOnRandomScenes)
+{
+    // Scenes on a whole-unit lattice, so that many pairs lie at exactly equal distances and on cell
+    // edges; some cars stand off the grid, some on top of each other; the grid is over a 20 x 10 and
+    // a 7 x 3 layout (the layout must not matter).
+    for (int i = 0; i < 48; ++i)
+        AddCar({0.f, 0.f});
+    std::srand(2024);
+    int seen = 0;
+    int ties = 0;
+    for (int trial = 0; trial < 400; ++trial)
+    {
+        const int spreadX = trial % 2 == 0 ? 60 : 330;
+        const int spreadY = trial % 2 == 0 ? 60 : 180;
+        const Vector2D corner = trial % 2 == 0 ? Vector2D{static_cast<float>(std::rand() % 300) - 20.f,
+                                                          static_cast<float>(std::rand() % 150) - 20.f}
+                                               : Vector2D{-15.f, -15.f};
+        for (Car* pCar : m_Cars)
+        {
+            const Vector2D position = corner + Vector2D{static_cast<float>(std::rand() % spreadX),
+                                                        static_cast<float>(std::rand() % spreadY)};
+            // Headings also along the axes and the diagonals, where the cone's edges meet lattice points.
+            const float heading = std::rand() % 2 == 0
+                                      ? static_cast<float>(std::rand() % 8) * Pi / 4.f
+                                      : static_cast<float>(std::rand() % 20000) / 2000.f - 5.f;
+            pCar->GetRigidBody()->SetTransform(position, heading);
+        }
+        CarGrid grid(20, 10, 15.f);
+        CarGrid coarse(7, 3, 50.f);
+        grid.Rebuild(m_Cars);
+        coarse.Rebuild(m_Cars);
+        for (const Car* pCar : m_Cars)
+        {
+            const Car* pExpected = ReferenceCarInSight(pCar, m_Cars);
+            ASSERT_EQ(CarBehavior::FindCarInSight(pCar, m_Cars, grid), pExpected) << "trial " << trial;
+            ASSERT_EQ(CarBehavior::FindCarInSight(pCar, m_Cars, coarse), pExpected) << "trial " << trial;
+            if (pExpected == nullptr)
+                continue;
+            ++seen;
+            // Count the scenes where another car in the cone lies at exactly the same distance.
+            const Vector2D p = pCar->GetPosition();
+            const Vector2D q = pExpected->GetPosition();
+            for (const Car* pOther : m_Cars)
+            {
+                const Vector2D r = pOther->GetPosition();
+                if (pOther != pExpected && pOther != pCar &&
+                    (p - r).MagnitudeSquared() == (p - q).MagnitudeSquared())
+                    ++ties;
+            }
+        }
+    }
+    EXPECT_GT(seen, 2000);
+    EXPECT_GT(ties, 200); // ties at equal distance are common enough to test the tie rule
+}
+
+TEST_F(CarBehaviorTest, TheLeafUsesACurrentGridAndOtherwiseEveryCar)
+{
+    const Vector2D p{100.f, 70.f};
+    const Vector2D near = p + Vector2D{15.f, 0.f};
+    const Vector2D far = p + Vector2D{50.f, 0.f};
+    Car* pCar = AddCar(p, 0.f, {1.f, 0.f});
+    Car* pAhead = AddCar(near, 0.f, {1.f, 0.f});
+    CarGrid grid(20, 10, 15.f);
+    for (const auto& pBlackboard : m_Blackboards)
+        pBlackboard->AddData("CarGrid", static_cast<const CarGrid*>(&grid));
+
+    // A grid built while the car ahead stood out of range: as long as it counts as current, the leaf
+    // sees the cars where the grid has them.
+    pAhead->SetPosition(far);
+    grid.Rebuild(m_Cars);
+    pAhead->SetPosition(near);
+    EXPECT_FALSE(InSight(pCar));
+
+    // Invalidated, it is not used: every car is looked at.
+    grid.Invalidate();
+    EXPECT_TRUE(InSight(pCar));
+    EXPECT_EQ(pCar->GetWaitingFor(), pAhead);
+
+    // Nor is a grid built from another vector of cars.
+    pAhead->SetPosition(far);
+    std::vector<Car*> others = m_Cars;
+    grid.Rebuild(others);
+    pAhead->SetPosition(near);
+    EXPECT_TRUE(InSight(pCar));
+}
+
+TEST_F(CarBehaviorTest, RelativeHeadingRuleMatchesTheArcTangentEverywhere)
+{
+    // The own car heads along a random direction with a car 15 units ahead in its cone; the other car's
+    // direction sweeps all angles, crowded near the band edges 0.75, 1 and 2 (and their negatives),
+    // at speeds of many sizes, plus the zero velocity with either sign of zero.
+    const Vector2D p{100.f, 70.f};
+    Car* pCar = AddCar(p);
+    Car* pOther = AddCar(p);
+    pOther->SetMaxLinearSpeed(12.5f);
+    std::srand(99);
+    const float edges[] = {0.75f, -0.75f, 1.f, 2.f, -1.f, -2.f};
+    int waits = 0;
+    for (int trial = 0; trial < 6000; ++trial)
+    {
+        const float own = static_cast<float>(std::rand() % 62832) / 10000.f - Pi;
+        float relative = static_cast<float>(std::rand() % 62832) / 10000.f - Pi;
+        if (trial % 3 == 0)
+            relative = edges[std::rand() % 6] + static_cast<float>(std::rand() % 2001 - 1000) * 1e-6f;
+        // Speeds from crawling to fast: the rule looks at directions only, whatever the lengths.
+        const float scales[] = {1e-5f, 2e-3f, 0.5f, 1.f, 12.5f, 1000.f};
+        Vector2D ownVelocity = Vector2D{std::cos(own), std::sin(own)} * scales[std::rand() % 6];
+        Vector2D otherVelocity =
+            Vector2D{std::cos(own + relative), std::sin(own + relative)} * scales[std::rand() % 6];
+        if (trial % 50 == 0)
+            otherVelocity = {trial % 100 == 0 ? 0.f : -0.f, trial % 200 == 0 ? -0.f : 0.f};
+        if (trial % 70 == 0)
+            ownVelocity = {trial % 140 == 0 ? -0.f : 0.f, 0.f};
+        pCar->GetRigidBody()->SetTransform(p, own);
+        pCar->SetLinearVelocity(ownVelocity);
+        pOther->SetPosition(p + Vector2D{15.f * std::cos(own - 0.4f), 15.f * std::sin(own - 0.4f)});
+        pOther->SetLinearVelocity(otherVelocity);
+        ASSERT_EQ(CarBehavior::FindCarInSight(pCar, m_Cars), pOther);
+
+        const Vector2D s = pCar->GetDirection();
+        const Vector2D t = pOther->GetDirection();
+        const float rel = static_cast<float>(std::atan2(static_cast<double>(s.x * t.y - t.x * s.y),
+                                                        static_cast<double>(s.x * t.x + s.y * t.y)));
+        const bool expected = (-0.75f <= rel && rel <= 0.75f) || (1.f <= rel && rel <= 2.f);
+        ASSERT_EQ(InSight(pCar), expected) << "trial " << trial << " rel " << rel;
+        waits += expected ? 1 : 0;
+    }
+    EXPECT_GT(waits, 1500);
+    EXPECT_LT(waits, 4500);
 }

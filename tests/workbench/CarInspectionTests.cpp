@@ -66,7 +66,8 @@ TEST(CarInspection, TheFirstTickShowsThePlanningBranchAndTheBlackboardReadably)
         entries.push_back(entry.name + " | " + entry.type + " | " + entry.value.data());
     EXPECT_EQ(entries,
               (std::vector<std::string>{
-                  "Car | Car* | car #7", "CarsVector | std::vector<Car*, std::allocator<Car*> >* | 20 cars",
+                  "Car | Car* | car #7", "CarGrid | CarGrid const* | vision grid of the cars",
+                  "CarsVector | std::vector<Car*, std::allocator<Car*> >* | 20 cars",
                   "GridGraph | Vemox::GridGraph<Vemox::GridTerrainNode, Vemox::GraphConnection>* | road "
                   "grid, 200 nodes",
                   "Heuristic | float (*)(float, float) | Chebyshev"}));

@@ -17,8 +17,12 @@ constexpr float ArrowTailAngle = 2.6179938f;
 
 float NormalizeAngle(float angle)
 {
-    const float r =
-        static_cast<float>(std::fmod(static_cast<double>(angle + Pi), static_cast<double>(TwoPi)));
+    // fmod returns a dividend in [0, 2 pi) unchanged, and angles mostly lie in range already: only
+    // the others pay for the division.
+    const float shifted = angle + Pi;
+    if (shifted >= 0.f && shifted < TwoPi)
+        return shifted - Pi;
+    const float r = static_cast<float>(std::fmod(static_cast<double>(shifted), static_cast<double>(TwoPi)));
     return r >= 0.f ? r - Pi : r + Pi;
 }
 
@@ -67,6 +71,11 @@ void BaseAgent::SetPosition(const Vector2D& position)
 float BaseAgent::GetRotation() const
 {
     return m_pRigidBody->GetRotation();
+}
+
+Vector2D BaseAgent::GetRotationVector() const
+{
+    return m_pRigidBody->GetRotationVector();
 }
 
 Vector2D BaseAgent::GetLinearVelocity() const

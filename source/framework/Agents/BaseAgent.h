@@ -32,6 +32,8 @@ public:
     void SetPosition(const Vector2D& position);
     /// Body angle in radians, not wrapped.
     float GetRotation() const;
+    /// (cos, sin) of GetRotation, kept by the physics world: no trigonometry.
+    Vector2D GetRotationVector() const;
     /// World units per second.
     Vector2D GetLinearVelocity() const;
     void SetLinearVelocity(const Vector2D& velocity);

@@ -22,6 +22,8 @@ PhysicsWorld* PhysicsWorld::GetInstance()
         s_pInstance->m_pWorld->SetWarmStarting(true);
         s_pInstance->m_pWorld->SetContinuousPhysics(true);
         s_pInstance->m_pWorld->SetSubStepping(false);
+        // Also what links in Box2DProfileClock.cpp, whose clock takes the place of Box2D's own.
+        SetProfiling(false);
 
         s_pInstance->m_pDebugRenderer = new Box2DRenderer();
         s_pInstance->m_pDebugRenderer->SetFlags(b2Draw::e_shapeBit);

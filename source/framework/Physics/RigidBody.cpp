@@ -191,6 +191,12 @@ float RigidBody::GetRotation() const
     return RequireBody("GetRotation")->GetAngle();
 }
 
+Vector2D RigidBody::GetRotationVector() const
+{
+    const b2Rot& rotation = RequireBody("GetRotationVector")->GetTransform().q;
+    return {rotation.c, rotation.s};
+}
+
 void RigidBody::SetTransform(const Vector2D& position, float angle)
 {
     RequireBody("SetTransform")->SetTransform(ToB2(position), angle);

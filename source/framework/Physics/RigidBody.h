@@ -79,6 +79,9 @@ public:
     Vector2D GetPosition() const;
     /// Body angle in radians, not wrapped.
     float GetRotation() const;
+    /// (cos, sin) of the body angle as the physics world keeps it with the body's transform: the
+    /// heading as a unit vector without any trigonometry.
+    Vector2D GetRotationVector() const;
     void SetTransform(const Vector2D& position, float angle);
     /// Moves the body and keeps its angle.
     void SetPosition(const Vector2D& position);

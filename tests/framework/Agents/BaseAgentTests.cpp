@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <memory>
+#include <vector>
 
 using Vemox::BaseAgent;
 using Vemox::Color;
@@ -45,7 +46,61 @@ TEST(NormalizeAngle, LargeAnglesKeepTheirDirection)
     }
 }
 
+TEST(NormalizeAngle, EqualsTheDocumentedFormulaBitForBit)
+{
+    // The documented rule: r = fmod(a + pi, 2 pi) in double precision; r - pi when r >= 0, else r + pi.
+    const auto documented = [](float angle)
+    {
+        const float r =
+            static_cast<float>(std::fmod(static_cast<double>(angle + Pi), static_cast<double>(Vemox::TwoPi)));
+        return r >= 0.f ? r - Pi : r + Pi;
+    };
+    std::vector<float> angles = {0.f, -0.f, Pi, -Pi, Vemox::TwoPi - Pi, 3 * Pi, -3 * Pi, 1e-30f, -1e-30f};
+    // The edges of the range that needs no division, and their float neighbours.
+    for (const float edge : {-Pi, Vemox::TwoPi - Pi, Pi})
+    {
+        float up = edge;
+        float down = edge;
+        for (int step = 0; step < 8; ++step)
+        {
+            angles.push_back(up);
+            angles.push_back(down);
+            up = std::nextafter(up, 10.f);
+            down = std::nextafter(down, -10.f);
+        }
+    }
+    for (int i = 0; i < 20000; ++i)
+        angles.push_back(-20.f + 40.f * static_cast<float>(i) / 20000.f);
+    for (const float angle : angles)
+    {
+        const float expected = documented(angle);
+        const float wrapped = NormalizeAngle(angle);
+        EXPECT_EQ(std::signbit(wrapped), std::signbit(expected)) << angle;
+        EXPECT_EQ(wrapped, expected) << angle;
+    }
+    EXPECT_TRUE(std::isnan(NormalizeAngle(std::nanf(""))));
+}
+
 using BaseAgentTest = Vemox::Testing::PhysicsTest;
+
+TEST_F(BaseAgentTest, RotationVectorIsTheCosineAndSineOfTheRotation)
+{
+    BaseAgent agent(2.f);
+    for (const float angle : {0.f, 0.5f, -2.f, 3.1f, 7.f})
+    {
+        agent.GetRigidBody()->SetTransform({1.f, 2.f}, angle);
+        const Vector2D heading = agent.GetRotationVector();
+        EXPECT_NEAR(heading.x, std::cos(angle), 1e-6f) << angle;
+        EXPECT_NEAR(heading.y, std::sin(angle), 1e-6f) << angle;
+    }
+    // The physics step turns the body and its transform together.
+    agent.SetAngularVelocity(3.f);
+    Vemox::PhysicsWorld::GetInstance()->Simulate(1.f / 60.f);
+    const float angle = agent.GetRotation();
+    EXPECT_NE(angle, 7.f);
+    EXPECT_NEAR(agent.GetRotationVector().x, std::cos(angle), 1e-6f);
+    EXPECT_NEAR(agent.GetRotationVector().y, std::sin(angle), 1e-6f);
+}
 
 TEST_F(BaseAgentTest, NewAgentIsADynamicCircleAtTheOriginInYellow)
 {

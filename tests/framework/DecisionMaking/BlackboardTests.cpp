@@ -235,3 +235,103 @@ TEST(BlackboardObserver, ListsEveryEntryWithItsTypeAndValueWithoutChangingIt)
     EXPECT_TRUE(blackboard.GetData("Count", value));
     EXPECT_EQ(value, 42);
 }
+
+namespace
+{
+// Keys as the leaves of a tree hold them: created once, used on every blackboard.
+const BlackboardKey<Car*> CarKey{"Car"};
+const BlackboardKey<std::vector<Car*>*> CarsKey{"CarsVector"};
+const BlackboardKey<int> SpeedKey{"Speed"};
+const BlackboardKey<const Car*> ConstCarKey{"Car"};
+} // namespace
+
+TEST_F(BlackboardTest, KeysReadWhatTheNamesRead)
+{
+    testing::internal::CaptureStdout();
+    Car* pCar = nullptr;
+    std::vector<Car*>* pCars = nullptr;
+    for (int read = 0; read < 2; ++read) // the first read resolves the name, the second uses the slot
+    {
+        EXPECT_TRUE(m_Blackboard.GetData(CarKey, pCar));
+        EXPECT_TRUE(m_Blackboard.GetData(CarsKey, pCars));
+        EXPECT_EQ(pCar, &m_Car);
+        EXPECT_EQ(pCars, &m_Cars);
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}
+
+TEST_F(BlackboardTest, KeyMissesWarnAndLeaveANullEntryAsNameMissesDo)
+{
+    int value = 7;
+    for (int attempt = 0; attempt < 2; ++attempt) // a miss is not remembered: it warns every time
+    {
+        testing::internal::CaptureStdout();
+        EXPECT_FALSE(m_Blackboard.GetData(SpeedKey, value));
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), NotFound("Speed", "int"));
+        EXPECT_EQ(value, 7);
+    }
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(m_Blackboard.AddData("Speed", 12));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), AlreadyIn("Speed", "int"));
+
+    // The type of a key is checked as exactly as a named read's.
+    const Car* pConstCar = nullptr;
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(m_Blackboard.GetData(ConstCarKey, pConstCar));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), NotFound("Car", "(anonymous namespace)::Car const*"));
+    EXPECT_EQ(pConstCar, nullptr);
+}
+
+TEST_F(BlackboardTest, OneKeyReadsEachBlackboardsOwnEntry)
+{
+    Car other;
+    Blackboard second;
+    second.AddData("Car", &other);
+    Car* pCar = nullptr;
+    for (int round = 0; round < 2; ++round)
+    {
+        EXPECT_TRUE(m_Blackboard.GetData(CarKey, pCar));
+        EXPECT_EQ(pCar, &m_Car);
+        EXPECT_TRUE(second.GetData(CarKey, pCar));
+        EXPECT_EQ(pCar, &other);
+    }
+}
+
+TEST_F(BlackboardTest, SetDataThroughAKeyIsSeenByNamedReads)
+{
+    Car other;
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(m_Blackboard.SetData(CarKey, &other));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    Car* pCar = nullptr;
+    EXPECT_TRUE(m_Blackboard.GetData("Car", pCar));
+    EXPECT_EQ(pCar, &other);
+
+    // Writing needs an entry of exactly that type: a miss warns, stores nothing and leaves a null entry.
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(m_Blackboard.SetData(SpeedKey, 3));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), NotFound("Speed", "int"));
+    int value = 0;
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(m_Blackboard.GetData("Speed", value));
+    EXPECT_FALSE(m_Blackboard.AddData("Speed", 3));
+    testing::internal::GetCapturedStdout();
+}
+
+TEST_F(BlackboardTest, FindDataIsSilentCreatesNothingAndSeesLaterAdds)
+{
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(m_Blackboard.FindData(SpeedKey), nullptr);
+    EXPECT_EQ(m_Blackboard.FindData(ConstCarKey), nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+
+    EXPECT_TRUE(m_Blackboard.AddData("Speed", 12)); // no entry was left behind
+    int* const pSpeed = m_Blackboard.FindData(SpeedKey);
+    ASSERT_NE(pSpeed, nullptr);
+    EXPECT_EQ(*pSpeed, 12);
+
+    *pSpeed = 20; // the pointer is the stored value itself
+    int value = 0;
+    EXPECT_TRUE(m_Blackboard.GetData("Speed", value));
+    EXPECT_EQ(value, 20);
+}

@@ -4,7 +4,10 @@
 #include "framework/Physics/Box2DRenderer.h"
 #include "framework/Physics/RigidBody.h"
 
+#include <algorithm>
 #include <limits>
+#include <memory>
+#include <vector>
 
 using Vemox::BodyType;
 using Vemox::PhysicsWorld;
@@ -105,4 +108,74 @@ TEST_F(PhysicsWorldDeathTest, DestroyingTheWorldUnderALiveBodyStopsTheProgram)
     RigidBody* pBody = new RigidBody(RigidBodyDefinition(), Vector2D(0.f, 0.f), 0);
     EXPECT_DEATH(PhysicsWorld::DestroyInstance(), "delete every RigidBody before the world");
     delete pBody;
+}
+
+namespace
+{
+// Thirty moving circles that run into each other: many islands, contacts and broad-phase moves.
+std::vector<std::unique_ptr<RigidBody>> AddCrowd()
+{
+    std::vector<std::unique_ptr<RigidBody>> bodies;
+    for (int i = 0; i < 30; ++i)
+    {
+        auto pBody = std::make_unique<RigidBody>(
+            RigidBodyDefinition(0.01f, 0.1f, BodyType::Dynamic, false),
+            Vector2D{static_cast<float>(i % 6) * 7.f, static_cast<float>(i / 6) * 7.f}, 0);
+        pBody->AddShape(Vemox::PhysicsShape::MakeCircle(3.f));
+        pBody->SetLinearVelocity({static_cast<float>(i % 5) - 2.f, static_cast<float>(i % 3) - 1.f});
+        bodies.push_back(std::move(pBody));
+    }
+    return bodies;
+}
+} // namespace
+
+TEST_F(PhysicsWorldTest, BoxTwoDProfileReadsNoClockUnlessProfilingIsOn)
+{
+    EXPECT_FALSE(PhysicsWorld::IsProfiling());
+    const auto bodies = AddCrowd();
+    for (int i = 0; i < 30; ++i)
+    {
+        m_pPhysics->Simulate(PhysicsWorld::TimeStep);
+        const b2Profile& profile = m_pWorld->GetProfile();
+        ASSERT_EQ(profile.step, 0.f);
+        ASSERT_EQ(profile.collide, 0.f);
+        ASSERT_EQ(profile.solve, 0.f);
+        ASSERT_EQ(profile.solveInit, 0.f);
+        ASSERT_EQ(profile.solveVelocity, 0.f);
+        ASSERT_EQ(profile.solvePosition, 0.f);
+        ASSERT_EQ(profile.broadphase, 0.f);
+        ASSERT_EQ(profile.solveTOI, 0.f);
+    }
+
+    PhysicsWorld::SetProfiling(true);
+    float longestStep = 0.f;
+    for (int i = 0; i < 300; ++i)
+    {
+        m_pPhysics->Simulate(PhysicsWorld::TimeStep);
+        longestStep = std::max(longestStep, m_pWorld->GetProfile().step);
+    }
+    PhysicsWorld::SetProfiling(false);
+    EXPECT_GT(longestStep, 0.f);
+    EXPECT_LT(longestStep, 1000.f); // milliseconds: a plausible reading, not a clock running from 0
+}
+
+TEST_F(PhysicsWorldTest, ProfilingChangesNoResult)
+{
+    std::vector<Vector2D> positions[2];
+    for (int run = 0; run < 2; ++run)
+    {
+        PhysicsWorld::SetProfiling(run == 1);
+        {
+            const auto bodies = AddCrowd();
+            for (int i = 0; i < 240; ++i)
+                m_pPhysics->Simulate(PhysicsWorld::TimeStep);
+            for (const auto& pBody : bodies)
+                positions[run].push_back(pBody->GetPosition());
+        }
+        PhysicsWorld::SetProfiling(false);
+        // The next run starts from a fresh world, as the first did.
+        TearDown();
+        SetUp();
+    }
+    EXPECT_EQ(positions[0], positions[1]);
 }

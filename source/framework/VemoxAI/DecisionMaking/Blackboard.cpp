@@ -20,6 +20,12 @@ std::string GetReadableTypeName(const std::type_info& type)
     return readable;
 }
 
+std::size_t ReserveBlackboardKeySlot()
+{
+    static std::size_t s_NextSlot = 0;
+    return s_NextSlot++;
+}
+
 Blackboard::~Blackboard()
 {
     for (auto& entry : m_BlackboardData)
@@ -28,5 +34,6 @@ Blackboard::~Blackboard()
         entry.second = nullptr;
     }
     m_BlackboardData.clear();
+    m_KeySlots.clear();
 }
 } // namespace Vemox

@@ -13,6 +13,7 @@
 #include <typeinfo>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 namespace Vemox
 {
@@ -69,6 +70,8 @@ public:
     ~BlackboardField() override = default;
 
     const T& GetData() const { return m_Data; }
+    /// The stored value itself, for reads and writes through a resolved key.
+    T& GetValue() { return m_Data; }
 
     const std::type_info& GetValueType() const override { return typeid(T); }
     void FormatValue(char* pBuffer, size_t size) const override
@@ -89,6 +92,26 @@ std::string GetReadableTypeName(const std::type_info& type);
 struct BlackboardNameHash
 {
     size_t operator()(const std::string& name) const noexcept { return static_cast<size_t>(Fnv1a(name)); }
+};
+
+/// A fresh slot number for a new BlackboardKey (0, 1, 2, ... in creation order).
+std::size_t ReserveBlackboardKeySlot();
+
+/// A name resolved once for values of exactly the type T. A blackboard keeps, per key slot, the field it
+/// found under the name, so reads and writes through the key cost an index instead of building, hashing
+/// and comparing a string; the name is looked up at most once per blackboard and key. Every key takes a
+/// slot of its own, so keys are meant to live as long as the program (namespace-scope constants).
+template <typename T> class BlackboardKey
+{
+public:
+    explicit BlackboardKey(std::string name) : m_Name(std::move(name)), m_Slot(ReserveBlackboardKeySlot()) {}
+
+    const std::string& GetName() const { return m_Name; }
+    std::size_t GetSlot() const { return m_Slot; }
+
+private:
+    std::string m_Name;
+    std::size_t m_Slot;
 };
 
 /// Case-sensitive name -> value store. Owns its fields, not what their values point to.
@@ -120,9 +143,29 @@ public:
     }
     /// Number of entries, null ones included.
     size_t GetNrOfEntries() const { return m_BlackboardData.size(); }
+    /// GetData by the key's name: the same result, the same warning and the same null entry on a miss;
+    /// after the first success on this blackboard, no string work at all.
+    template <typename T> bool GetData(const BlackboardKey<T>& key, T& data);
+    /// Replaces the value under the key's name when it was stored with exactly the type T and returns
+    /// true. Otherwise behaves as a failed GetData: the not-found warning, nothing stored, false.
+    template <typename T> bool SetData(const BlackboardKey<T>& key, T data);
+    /// The value stored under the key's name with exactly the type T, or null. Silent, and creates no
+    /// entry (unlike GetData), so it suits entries that a blackboard may lack. The pointer stays valid as
+    /// long as the blackboard: entries are never replaced or removed.
+    template <typename T> T* FindData(const BlackboardKey<T>& key);
 
 private:
+    /// The field under the key's name when it holds exactly a T (remembered in the key's slot), else
+    /// null; never creates an entry or prints.
+    template <typename T> BlackboardField<T>* ResolveKey(const BlackboardKey<T>& key);
+    /// ResolveKey's first look-up by name on this blackboard; kept out of line so that the remembered
+    /// case stays a few instructions wherever it is inlined.
+    template <typename T> [[gnu::noinline]] BlackboardField<T>* ResolveKeyByName(const BlackboardKey<T>& key);
+
     std::unordered_map<std::string, IBlackBoardField*, BlackboardNameHash> m_BlackboardData;
+    /// Per key slot, the field the key resolved to on this blackboard (borrowed from m_BlackboardData),
+    /// or null while unresolved. A found field stays right for good: fields are never replaced.
+    std::vector<IBlackBoardField*> m_KeySlots;
 };
 
 template <typename T> bool Blackboard::AddData(const std::string& name, T data)
@@ -152,5 +195,52 @@ template <typename T> bool Blackboard::GetData(const std::string& name, T& data)
     }
     data = pTypedField->GetData();
     return true;
+}
+
+template <typename T> BlackboardField<T>* Blackboard::ResolveKey(const BlackboardKey<T>& key)
+{
+    const std::size_t slot = key.GetSlot();
+    if (slot < m_KeySlots.size() && m_KeySlots[slot] != nullptr)
+        return static_cast<BlackboardField<T>*>(m_KeySlots[slot]); // only ever filled with a checked field
+    return ResolveKeyByName(key);
+}
+
+template <typename T> BlackboardField<T>* Blackboard::ResolveKeyByName(const BlackboardKey<T>& key)
+{
+    const std::size_t slot = key.GetSlot();
+    const auto entry = m_BlackboardData.find(key.GetName());
+    if (entry == m_BlackboardData.end() || entry->second == nullptr ||
+        typeid(*entry->second) != typeid(BlackboardField<T>))
+        return nullptr; // not remembered: the name may still be added later
+    if (slot >= m_KeySlots.size())
+        m_KeySlots.resize(slot + 1, nullptr);
+    m_KeySlots[slot] = entry->second;
+    return static_cast<BlackboardField<T>*>(entry->second);
+}
+
+template <typename T> bool Blackboard::GetData(const BlackboardKey<T>& key, T& data)
+{
+    if (BlackboardField<T>* const pField = ResolveKey(key))
+    {
+        data = pField->GetData();
+        return true;
+    }
+    return GetData(key.GetName(), data); // the miss, with its warning and null entry
+}
+
+template <typename T> bool Blackboard::SetData(const BlackboardKey<T>& key, T data)
+{
+    if (BlackboardField<T>* const pField = ResolveKey(key))
+    {
+        pField->GetValue() = std::move(data);
+        return true;
+    }
+    return GetData(key.GetName(), data); // fails exactly as the lookup above did, with the warning
+}
+
+template <typename T> T* Blackboard::FindData(const BlackboardKey<T>& key)
+{
+    BlackboardField<T>* const pField = ResolveKey(key);
+    return pField != nullptr ? &pField->GetValue() : nullptr;
 }
 } // namespace Vemox

@@ -80,8 +80,9 @@ public:
     }
 
     /// Index of the cell containing pos, or -1. A cell's lower and left edges belong to it; the grid's
-    /// right and top edges, negative coordinates and non-finite positions are outside.
-    int GetNodeIdxAtWorldPos(const Vector2D& pos) const override
+    /// right and top edges, negative coordinates and non-finite positions are outside. Final, so that
+    /// callers holding a grid graph (the cars, several times per step) call it directly.
+    int GetNodeIdxAtWorldPos(const Vector2D& pos) const final
     {
         if (pos.x < 0.f || pos.y < 0.f)
         {
