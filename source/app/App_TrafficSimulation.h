@@ -2,6 +2,7 @@
 // behaviour tree over their own blackboard, the graph renderer and the debug panel.
 #pragma once
 
+#include "City.h"
 #include "RoadNetwork.h"
 #include "TrafficLight.h"
 #include "TrafficScenario.h"
@@ -18,12 +19,17 @@ class GraphRenderer;
 class StaticBoxCollider;
 } // namespace Vemox
 
+class RoutePlanner;
+class StartNodePicker;
+
 class App_TrafficSimulation final : public Vemox::IApp
 {
 public:
-    /// nrOfCars: cars spawned by Start, 0..RoadNetwork::MaxNrOfCars (the program uses 20).
+    /// nrOfCars: cars spawned by Start in the documented city, 0..RoadNetwork::MaxNrOfCars (the program
+    /// uses 20).
     explicit App_TrafficSimulation(int nrOfCars = RoadNetwork::DefaultNrOfCars);
-    /// A world built from the scenario; the default scenario is the documented world.
+    /// A world built from the scenario; the default scenario is the documented world. The car count must
+    /// not exceed the city's road cells.
     explicit App_TrafficSimulation(const TrafficScenario& scenario);
     ~App_TrafficSimulation() override;
 
@@ -34,10 +40,11 @@ public:
     void Update(float deltaTime) override;
     void Render(float deltaTime) override;
 
-    /// Builds the 20 x 10 grid, its terrain and its 148 one-way road connections.
+    /// Builds the city's grid, its terrain and its one-way road connections (in the documented city
+    /// 20 x 10 cells and 148 connections), and the route planner on it.
     void CreateRoadNetwork();
-    /// A new blackboard for one car with "Car", "GridGraph", "Heuristic" and "CarsVector". Owned by the
-    /// caller.
+    /// A new blackboard for one car with "Car", "GridGraph", "Heuristic", "CarsVector" and "RoutePlanner".
+    /// Owned by the caller.
     Vemox::Blackboard* CreateBlackboard(Car* pCar);
     void UpdateTrafficLights(float deltaTime);
     void RenderTrafficLights() const;
@@ -48,6 +55,8 @@ public:
     const std::vector<TrafficLight>& GetTrafficLights() const { return m_TrafficLights; }
     TrafficGraph* GetGraph() const { return m_pGridGraph; }
     int GetNrOfNodes() const { return m_NrOfNodes; }
+    const City& GetCity() const { return m_City; }
+    RoutePlanner* GetRoutePlanner() const { return m_pRoutePlanner; }
     const TrafficScenario& GetScenario() const { return m_Scenario; }
 
     /// The panel's switches, also settable for runs without a UI.
@@ -67,10 +76,11 @@ public:
     void SetDebugPanelEnabled(bool isEnabled) { m_IsDebugPanelEnabled = isEnabled; }
 
 private:
-    void SpawnCar();
+    void SpawnCar(StartNodePicker& startNodePicker);
     void BuildDebugPanel();
 
     TrafficScenario m_Scenario;
+    City m_City;
     int m_NrOfCars = RoadNetwork::DefaultNrOfCars;
     std::vector<Car*> m_Cars;
     std::vector<int> m_TakenStartNodes;
@@ -88,4 +98,5 @@ private:
     bool m_DrawConnectionCosts = false;
     Vemox::Heuristic m_pHeuristic = Vemox::Chebyshev;
     bool m_IsDebugPanelEnabled = true;
+    RoutePlanner* m_pRoutePlanner = nullptr; ///< owned; plans on m_pGridGraph
 };

@@ -47,6 +47,7 @@ void WriteJsonSummary(std::ostream& out, const RunOptions& options, const RunMea
     const nlohmann::json summary = {
         {"seed", options.seed},
         {"cars", options.nrOfCars},
+        {"city", std::to_string(options.city.blocksX) + "x" + std::to_string(options.city.blocksY)},
         {"frames", measurements.framesRun},
         {"dt", options.deltaTime},
         {"simulated_seconds", monitor.GetSimulatedTime()},
@@ -78,8 +79,9 @@ void WriteTextSummary(std::ostream& out, const RunOptions& options, const RunMea
 {
     const double framesPerSecond = FramesPerSecond(measurements);
     const std::vector<int> gridlocked = monitor.GetGridlockedCars();
-    Print(out, "Traffic simulation: %d cars, %" PRId64 " frames of %.6f s, seed %u\n", options.nrOfCars,
-          measurements.framesRun, options.deltaTime, options.seed);
+    Print(out, "Traffic simulation: %d cars in a %dx%d city, %" PRId64 " frames of %.6f s, seed %u\n",
+          options.nrOfCars, options.city.blocksX, options.city.blocksY, measurements.framesRun,
+          options.deltaTime, options.seed);
     Print(out, "  simulated time           %.1f s\n", monitor.GetSimulatedTime());
     Print(out, "  wall time                %.3f s (%.0f frames/s, %.0f vehicle-updates/s)\n",
           measurements.wallSeconds, framesPerSecond, framesPerSecond * options.nrOfCars);

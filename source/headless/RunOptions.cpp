@@ -14,7 +14,36 @@ namespace
 {
 constexpr std::int64_t MaxFrames = 1'000'000'000;
 constexpr double MaxDeltaTime = 1.0;
+
+bool ParseBlocks(const char* pBegin, const char* pEnd, int& blocks)
+{
+    if (pBegin == pEnd || pEnd - pBegin > 3)
+        return false;
+    int value = 0;
+    for (const char* p = pBegin; p != pEnd; ++p)
+    {
+        if (*p < '0' || *p > '9')
+            return false;
+        value = value * 10 + (*p - '0');
+    }
+    blocks = value;
+    return true;
+}
 } // namespace
+
+bool ParseCityLayout(const std::string& text, CityLayout& layout)
+{
+    const size_t separator = text.find('x');
+    if (separator == std::string::npos)
+        return false;
+    CityLayout parsed;
+    const char* pText = text.c_str();
+    if (!ParseBlocks(pText, pText + separator, parsed.blocksX) ||
+        !ParseBlocks(pText + separator + 1, pText + text.size(), parsed.blocksY) || !parsed.IsValid())
+        return false;
+    layout = parsed;
+    return true;
+}
 
 ParseOutcome ParseRunOptions(int argc, const char* const argv[], RunOptions& options, std::ostream& out,
                              std::ostream& err)
@@ -40,11 +69,27 @@ ParseOutcome ParseRunOptions(int argc, const char* const argv[], RunOptions& opt
             "SECONDS", "frame time"));
     app.add_option("--seed", seed, "Random seed (default: the current time, printed in the summary)")
         ->check(CLI::Range(std::int64_t{0}, std::int64_t{std::numeric_limits<std::uint32_t>::max()}));
+    const CityLayout largestCity{CityLayout::MaxBlocks, CityLayout::MaxBlocks};
     app.add_option("--cars", options.nrOfCars,
-                   "Number of cars, " + std::to_string(RoadNetwork::MinNrOfCars) + " to " +
-                       std::to_string(RoadNetwork::MaxNrOfCars) + " (default " +
-                       std::to_string(RoadNetwork::DefaultNrOfCars) + ")")
-        ->check(CLI::Range(RoadNetwork::MinNrOfCars, RoadNetwork::MaxNrOfCars));
+                   "Number of cars, " + std::to_string(RoadNetwork::MinNrOfCars) +
+                       " to the city's road cells (" + std::to_string(RoadNetwork::MaxNrOfCars) +
+                       " in the default city; default " + std::to_string(RoadNetwork::DefaultNrOfCars) + ")")
+        ->check(CLI::Range(RoadNetwork::MinNrOfCars, largestCity.GetNrOfRoadCells()));
+    std::string cityText;
+    app.add_option("--city", cityText,
+                   "City size in blocks of 3 x 3 cells, across x up, from 1x1 to " +
+                       std::to_string(CityLayout::MaxBlocks) + "x" + std::to_string(CityLayout::MaxBlocks) +
+                       " (default 4x2, the documented city)")
+        ->check(CLI::Validator(
+            [](std::string& value) -> std::string
+            {
+                CityLayout layout;
+                if (!ParseCityLayout(value, layout))
+                    return "Value " + value + " is not a city size BXxBY with 1 to " +
+                           std::to_string(CityLayout::MaxBlocks) + " blocks either way";
+                return {};
+            },
+            "BXxBY", "city size"));
     app.add_option("--csv", options.csvPath, "Write a time series, one row per simulated second, to FILE");
     app.add_flag("--quiet", options.quiet, "No progress bar and no summary");
     app.add_flag("--json", options.json, "Print the summary as JSON");
@@ -62,6 +107,16 @@ ParseOutcome ParseRunOptions(int argc, const char* const argv[], RunOptions& opt
     catch (const CLI::ParseError& error)
     {
         err << "traffic-headless: " << error.what() << "\n";
+        return ParseOutcome::ExitError;
+    }
+
+    if (!cityText.empty())
+        ParseCityLayout(cityText, options.city);
+    if (options.nrOfCars > options.city.GetNrOfRoadCells())
+    {
+        err << "traffic-headless: --cars: " << options.nrOfCars << " cars do not fit the city "
+            << options.city.blocksX << "x" << options.city.blocksY << ", which has "
+            << options.city.GetNrOfRoadCells() << " road cells to start on\n";
         return ParseOutcome::ExitError;
     }
 

@@ -87,3 +87,33 @@ TEST(RunOptions, RejectsBadValuesNamingTheOption)
         EXPECT_NE(parsed.err.find(option), std::string::npos) << parsed.err;
     }
 }
+
+TEST(RunOptions, CitySizeSetsTheRangeOfTheCarCount)
+{
+    const Parsed large = Parse({"--city", "40x20", "--cars", "5000"});
+    ASSERT_EQ(large.outcome, ParseOutcome::Run) << large.err;
+    EXPECT_EQ(large.options.city, (CityLayout{40, 20}));
+    EXPECT_EQ(large.options.nrOfCars, 5000);
+    EXPECT_EQ(Parse({}).options.city, CityLayout{});
+    EXPECT_EQ(Parse({"--city", "1x1", "--cars", "16"}).outcome, ParseOutcome::Run);
+    EXPECT_EQ(Parse({"--city", "40x20", "--cars", "12800"}).outcome, ParseOutcome::Run);
+
+    const std::vector<std::pair<std::vector<const char*>, const char*>> cases = {
+        {{"--city", "0x2"}, "--city"},
+        {{"--city", "4x"}, "--city"},
+        {{"--city", "x2"}, "--city"},
+        {{"--city", "4x2x1"}, "--city"},
+        {{"--city", "four"}, "--city"},
+        {{"--city", "101x1"}, "--city"},
+        {{"--city", "-4x2"}, "--city"},
+        {{"--city", "4 x 2"}, "--city"},
+        {{"--city", "1x1", "--cars", "17"}, "--cars"},
+        {{"--city", "40x20", "--cars", "12801"}, "--cars"},
+    };
+    for (const auto& [arguments, option] : cases)
+    {
+        const Parsed parsed = Parse(arguments);
+        EXPECT_EQ(parsed.outcome, ParseOutcome::ExitError) << arguments[1];
+        EXPECT_NE(parsed.err.find(option), std::string::npos) << parsed.err;
+    }
+}
