@@ -380,9 +380,10 @@ TEST(AStarProperty, RandomGraphsGiveTheDocumentedSearchsPaths)
     EXPECT_GT(comparedPairs, 10000);
 }
 
-TEST(AStarStorage, ASearchObjectFollowsItsGraphAsItGrows)
+TEST(AStarStorage, ASearchObjectFollowsItsGraphsStructure)
 {
-    // Storage sized for a 3-node graph must not keep a later search from reaching a node added since.
+    // Tables built for the graph as it was must not hide a node or connection added since, nor keep
+    // one that was removed.
     Grid graph = MakeRow(3);
     Connect(graph, 0, 1, 1.f);
     Connect(graph, 1, 2, 1.f);
@@ -396,6 +397,12 @@ TEST(AStarStorage, ASearchObjectFollowsItsGraphAsItGrows)
     // The caller's vector is emptied first, also when there is no path.
     EXPECT_FALSE(pathfinder.FindPath(graph.GetNode(3), graph.GetNode(0), path));
     EXPECT_TRUE(path.empty());
+    // A removed node takes its connections with it: the search must not walk them any more.
+    graph.RemoveNode(1);
+    EXPECT_FALSE(pathfinder.FindPath(graph.GetNode(0), graph.GetNode(3), path));
+    Connect(graph, 0, 2, 5.f);
+    ASSERT_TRUE(pathfinder.FindPath(graph.GetNode(0), graph.GetNode(3), path));
+    EXPECT_EQ(path.size(), 3u);
 }
 
 TEST(AStarDeathTest, NullNodesAreRejected)

@@ -27,8 +27,11 @@ inline float Chebyshev(float dx, float dy)
 
 /// One search object serves any number of searches on one graph: its per-node records and its open
 /// queue keep their storage from search to search, so a search touches only the nodes it reaches and
-/// allocates nothing once the storage has grown. Nothing else carries over between searches, and the
-/// graph is borrowed and never modified. Connection costs must be non-negative.
+/// allocates nothing once the storage has grown. The graph's structure (each node's connections and
+/// position) is copied into flat arrays once and again only when the graph reports a structural change
+/// (IGraph::GetStructureRevision); costs are read from the connections at every search. No result
+/// carries over between searches, and the graph is borrowed and never modified. Connection costs must be
+/// non-negative, and node positions must not change while the structure does not.
 ///
 /// The open list is a binary heap ordered by estimated total cost and then by the order in which records
 /// were opened; that is the order of the plain list a linear search would scan from the front, so the
@@ -61,10 +64,11 @@ public:
         VEMOX_ASSERT((pStartNode != nullptr) && (pGoalNode != nullptr) && "<AStar::FindPath>: null node");
         path.clear();
         BeginSearch();
+        Open(pStartNode->GetIndex(), nullptr, 0.f, GetHeuristicCost(pStartNode, pGoalNode));
 
         const int start = pStartNode->GetIndex();
         const int goal = pGoalNode->GetIndex();
-        Open(start, nullptr, 0.f, GetHeuristicCost(pStartNode, pGoalNode));
+        const Vector2D goalPos = m_NodePos[static_cast<size_t>(goal)];
 
         int current = invalid_node_index;
         while (PopOpen(current))
@@ -74,22 +78,22 @@ public:
                 break;
             }
             const float currentCost = m_Records[static_cast<size_t>(current)].costSoFar;
-            for (TConnection* pConnection : m_pGraph->GetNodeConnections(current))
+            const int end = m_FirstEdge[static_cast<size_t>(current) + 1];
+            for (int edge = m_FirstEdge[static_cast<size_t>(current)]; edge < end; ++edge)
             {
-                if (pConnection == nullptr)
-                {
-                    continue;
-                }
-                const int next = pConnection->GetTo();
-                const float costSoFar = currentCost + pConnection->GetCost();
+                const Edge& connection = m_Edges[static_cast<size_t>(edge)];
+                const int next = connection.to;
+                const float costSoFar = currentCost + connection.pConnection->GetCost();
                 // A node reached before, open or closed, is opened again only by a strictly cheaper route;
                 // a closed one is then reopened.
                 if (IsReached(next) && costSoFar >= m_Records[static_cast<size_t>(next)].costSoFar)
                 {
                     continue;
                 }
-                TNode* pNextNode = m_pGraph->GetNode(next);
-                Open(next, pConnection, costSoFar, costSoFar + GetHeuristicCost(pNextNode, pGoalNode));
+                const Vector2D nextPos = m_NodePos[static_cast<size_t>(next)];
+                const float estimate =
+                    m_HeuristicFunction(std::abs(goalPos.x - nextPos.x), std::abs(goalPos.y - nextPos.y));
+                Open(next, connection.pConnection, costSoFar, costSoFar + estimate);
             }
             m_Records[static_cast<size_t>(current)].state = ListState::Closed;
         }
@@ -168,13 +172,19 @@ private:
         }
     };
 
+    /// One outgoing connection as the search walks it: the connection (read for its current cost) and its
+    /// target, stored contiguously per node.
+    struct Edge
+    {
+        TConnection* pConnection;
+        int to;
+    };
+
     void BeginSearch()
     {
-        const size_t nrOfNodes = static_cast<size_t>(m_pGraph->GetNrOfNodes());
-        if (m_Records.size() != nrOfNodes)
+        if (m_SnapshotRevision != m_pGraph->GetStructureRevision() || !m_HasSnapshot)
         {
-            m_Records.assign(nrOfNodes, NodeRecord{});
-            m_Search = 0;
+            TakeSnapshot();
         }
         if (++m_Search == 0) // wrapped after 2^32 searches: forget every old record once
         {
@@ -184,6 +194,38 @@ private:
         m_OpenHeap.clear();
         m_NextOpenOrder = 0;
         m_NrOfReached = 0;
+    }
+
+    /// Copies what the graph's structure fixes (each node's connections in list order and its position)
+    /// into flat arrays; costs stay in the connections. Runs again only after the structure changed.
+    void TakeSnapshot()
+    {
+        const int nrOfNodes = m_pGraph->GetNrOfNodes();
+        m_FirstEdge.assign(static_cast<size_t>(nrOfNodes) + 1, 0);
+        m_Edges.clear();
+        m_NodePos.assign(static_cast<size_t>(nrOfNodes), Vector2D{});
+        for (int node = 0; node < nrOfNodes; ++node)
+        {
+            m_FirstEdge[static_cast<size_t>(node)] = static_cast<int>(m_Edges.size());
+            TNode* pNode = m_pGraph->GetNode(node);
+            if (pNode == nullptr || pNode->GetIndex() == invalid_node_index)
+            {
+                continue;
+            }
+            m_NodePos[static_cast<size_t>(node)] = m_pGraph->GetNodePos(pNode);
+            for (TConnection* pConnection : m_pGraph->GetNodeConnections(node))
+            {
+                if (pConnection != nullptr)
+                {
+                    m_Edges.push_back({pConnection, pConnection->GetTo()});
+                }
+            }
+        }
+        m_FirstEdge[static_cast<size_t>(nrOfNodes)] = static_cast<int>(m_Edges.size());
+        m_Records.assign(static_cast<size_t>(nrOfNodes), NodeRecord{});
+        m_Search = 0;
+        m_SnapshotRevision = m_pGraph->GetStructureRevision();
+        m_HasSnapshot = true;
     }
 
     bool IsReached(int node) const { return m_Records[static_cast<size_t>(node)].search == m_Search; }
@@ -226,6 +268,11 @@ private:
     const IGraph<TNode, TConnection>* m_pGraph;
     Heuristic m_HeuristicFunction;
     std::vector<NodeRecord> m_Records; ///< indexed by node index
+    std::vector<int> m_FirstEdge; ///< node i's connections are m_Edges[m_FirstEdge[i] .. m_FirstEdge[i+1])
+    std::vector<Edge> m_Edges;
+    std::vector<Vector2D> m_NodePos; ///< GetNodePos of every node, as the heuristic reads it
+    std::uint64_t m_SnapshotRevision = 0;
+    bool m_HasSnapshot = false;
     std::vector<OpenEntry> m_OpenHeap;
     std::uint32_t m_Search = 0;
     std::uint32_t m_NextOpenOrder = 0;
