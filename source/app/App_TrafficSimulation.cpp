@@ -12,6 +12,7 @@
 #include "framework/VemoxCore/VemoxAssert.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/Camera2D.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/SDLDebugRenderer2D.h"
+#include "framework/VemoxRendering/SDLIntegration/SDLFrame/InputManager.h"
 
 #include <imgui.h>
 
@@ -59,6 +60,11 @@ App_TrafficSimulation::App_TrafficSimulation(const TrafficScenario& scenario)
 
 App_TrafficSimulation::~App_TrafficSimulation()
 {
+    DestroyWorld();
+}
+
+void App_TrafficSimulation::DestroyWorld()
+{
     delete m_pGridGraph;
     m_pGridGraph = nullptr;
     delete m_pGraphRenderer;
@@ -77,6 +83,27 @@ App_TrafficSimulation::~App_TrafficSimulation()
         pWall = nullptr;
     }
     m_Walls.clear();
+    m_TrafficLights.clear();
+    m_TakenStartNodes.clear();
+}
+
+void App_TrafficSimulation::Restart(const TrafficScenario& scenario)
+{
+    VEMOX_ASSERT(scenario.city.IsValid() && scenario.nrOfCars >= 0 &&
+                 scenario.nrOfCars <= scenario.city.GetNrOfRoadCells() &&
+                 "<App_TrafficSimulation::Restart>: more cars than road cells to start on");
+    DestroyWorld();
+    m_Scenario = scenario;
+    m_City = City(scenario.city);
+    m_NrOfCars = scenario.nrOfCars;
+    Start();
+    FitView();
+}
+
+void App_TrafficSimulation::FitView()
+{
+    if (Camera2D* pCamera = SDLDebugRenderer2D::GetInstance()->GetActiveCamera())
+        FitViewToCity(*pCamera, m_City, m_IsDebugPanelEnabled ? PanelWidth + 2.f * PanelMargin : 0.f);
 }
 
 void App_TrafficSimulation::Start()
@@ -144,6 +171,29 @@ void App_TrafficSimulation::UpdateUI(float)
 {
     if (m_IsDebugPanelEnabled)
         BuildDebugPanel();
+    BuildCityWindow();
+}
+
+void App_TrafficSimulation::BuildCityWindow()
+{
+    for (const InputEvent& event : InputManager::GetInstance()->GetInputEvents())
+    {
+        if (event.type == InputType::Keyboard && event.state == InputState::Down &&
+            event.data.code == CityWindowKey)
+            m_CityWindow.Toggle(m_City.GetLayout(), m_NrOfCars);
+    }
+    if (!m_CityWindow.IsOpen() || ImGui::GetCurrentContext() == nullptr)
+        return;
+    const CityWindow::Request request = m_CityWindow.Build(m_City, m_NrOfCars);
+    if (request.fit)
+        FitView();
+    if (request.restart)
+    {
+        TrafficScenario scenario = m_Scenario;
+        scenario.city = request.city;
+        scenario.nrOfCars = request.nrOfCars;
+        Restart(scenario);
+    }
 }
 
 void App_TrafficSimulation::Update(float deltaTime)
@@ -216,8 +266,14 @@ void App_TrafficSimulation::Render(float deltaTime)
             pRenderer->DrawSolidCircle(point, PathDotRadius, {0.f, 0.f}, PathDotColor, 0.f);
     }
 
+    // A car is a disc with its arrowhead inside: only those the view can show are drawn.
+    const Vector2D carExtent{Car::Radius, Car::Radius};
     for (Car* pCar : m_Cars)
-        pCar->Render(deltaTime);
+    {
+        const Vector2D position = pCar->GetPosition();
+        if (pRenderer->IsInView(position - carExtent, position + carExtent))
+            pCar->Render(deltaTime);
+    }
 
     if (m_DrawVisionOfFirstCar && !m_Cars.empty())
     {

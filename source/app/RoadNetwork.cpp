@@ -73,10 +73,13 @@ void App_TrafficSimulation::RenderTrafficLights() const
 {
     SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
     const float radius = static_cast<float>(m_CellSize) * 0.25f;
+    const Vector2D extent{radius, radius};
     for (const TrafficLight& light : m_TrafficLights)
     {
-        pRenderer->DrawSolidCircle(m_pGridGraph->GetNodeWorldPos(light.fromNode), radius, {0.f, 0.f},
-                                   light.isRed ? RedLight : GreenLight, 0.f);
+        const Vector2D position = m_pGridGraph->GetNodeWorldPos(light.fromNode);
+        if (pRenderer->IsInView(position - extent, position + extent))
+            pRenderer->DrawSolidCircle(position, radius, {0.f, 0.f}, light.isRed ? RedLight : GreenLight,
+                                       0.f);
     }
 }
 

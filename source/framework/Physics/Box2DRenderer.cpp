@@ -1,4 +1,5 @@
-// Forwards Box2D's debug drawing to SDLDebugRenderer2D, one depth slice per call.
+// Forwards Box2D's debug drawing to SDLDebugRenderer2D, one depth slice per call; shapes that the view
+// cannot show are left out.
 #include "framework/Physics/Box2DRenderer.h"
 
 #include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/SDLDebugRenderer2D.h"
@@ -36,12 +37,31 @@ struct PolygonBuffer
         }
     }
 };
+
+// A shape off screen still takes its depth slice, so that the shapes drawn keep the depths they always had.
+bool IsPolygonInView(const SDLDebugRenderer2D& renderer, const b2Vec2* vertices, int32 vertexCount)
+{
+    if (vertexCount <= 0)
+        return false;
+    Vector2D lower = ToVector(vertices[0]);
+    Vector2D upper = lower;
+    for (int32 i = 1; i < vertexCount; ++i)
+    {
+        lower.x = vertices[i].x < lower.x ? vertices[i].x : lower.x;
+        lower.y = vertices[i].y < lower.y ? vertices[i].y : lower.y;
+        upper.x = vertices[i].x > upper.x ? vertices[i].x : upper.x;
+        upper.y = vertices[i].y > upper.y ? vertices[i].y : upper.y;
+    }
+    return renderer.IsInView(lower, upper);
+}
 } // namespace
 
 void Box2DRenderer::DrawPolygon(const b2Vec2* vertices, int32 vertexCount, const b2Color& color)
 {
     SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
     const float depth = pRenderer->NextDepthSlice();
+    if (!IsPolygonInView(*pRenderer, vertices, vertexCount))
+        return;
     const PolygonBuffer polygon(vertices, vertexCount);
     pRenderer->DrawPolygon(polygon.points, polygon.count, ToColor(color), depth);
 }
@@ -50,6 +70,8 @@ void Box2DRenderer::DrawSolidPolygon(const b2Vec2* vertices, int32 vertexCount, 
 {
     SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
     const float depth = pRenderer->NextDepthSlice();
+    if (!IsPolygonInView(*pRenderer, vertices, vertexCount))
+        return;
     const PolygonBuffer polygon(vertices, vertexCount);
     pRenderer->DrawSolidPolygon(polygon.points, polygon.count, ToColor(color), depth);
 }
@@ -58,6 +80,9 @@ void Box2DRenderer::DrawCircle(const b2Vec2& center, float radius, const b2Color
 {
     SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
     const float depth = pRenderer->NextDepthSlice();
+    if (!pRenderer->IsInView(ToVector(center) - Vector2D(radius, radius),
+                             ToVector(center) + Vector2D(radius, radius)))
+        return;
     pRenderer->DrawCircle(ToVector(center), radius, ToColor(color), depth);
 }
 
@@ -66,6 +91,9 @@ void Box2DRenderer::DrawSolidCircle(const b2Vec2& center, float radius, const b2
 {
     SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
     const float depth = pRenderer->NextDepthSlice();
+    if (!pRenderer->IsInView(ToVector(center) - Vector2D(radius, radius),
+                             ToVector(center) + Vector2D(radius, radius)))
+        return;
     pRenderer->DrawSolidCircle(ToVector(center), radius, ToVector(axis), ToColor(color), depth);
 }
 
