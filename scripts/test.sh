@@ -12,7 +12,7 @@ export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
 echo "== Release build"
 "$root/scripts/build.sh" "$root/build"
 echo "== Tests (Release, windowed tests under Xvfb)"
-(cd "$root/build" && xvfb-run -a -s "-screen 0 1280x720x24" ctest --output-on-failure -j 2 --timeout 600)
+(cd "$root/build" && xvfb-run -a -s "-screen 0 1280x720x24 -noreset" ctest --output-on-failure -j 2 --timeout 600)
 
 echo "== Sanitizer build"
 "$root/scripts/build.sh" "$root/build-asan" -DVEMOX_SANITIZE=ON -DVEMOX_BUILD_BENCHMARKS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo

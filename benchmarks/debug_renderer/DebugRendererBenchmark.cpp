@@ -120,9 +120,14 @@ public:
         if (withLabels)
         {
             if (draw)
+            {
                 m_pUI->Render();
+            }
             else
+            {
+                SDLDebugRenderer2D::SetUiFrameOpen(false); // what VImmediateUI::Render does first
                 ImGui::Render();
+            }
         }
     }
 

@@ -2,15 +2,16 @@
 #include "TrafficMonitor.h"
 
 #include "Car.h"
-#include "CarBehavior.h"
 #include "RoadNetwork.h"
 #include "framework/Physics/PhysicsWorld.h"
 #include "framework/Physics/RigidBody.h"
+#include "framework/VemoxCore/Fnv1a.h"
 
 #include <box2d/box2d.h>
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 using namespace Vemox;
 
@@ -21,18 +22,11 @@ std::pair<const b2Body*, const b2Body*> OrderedPair(const b2Body* pA, const b2Bo
     return pA < pB ? std::make_pair(pA, pB) : std::make_pair(pB, pA);
 }
 
-class Fnv1a
+// FNV-1a over each value's bytes, in the order they are added.
+class StateHash
 {
 public:
-    void Add(const void* pData, size_t size)
-    {
-        const auto* pBytes = static_cast<const unsigned char*>(pData);
-        for (size_t i = 0; i < size; ++i)
-        {
-            m_Hash ^= pBytes[i];
-            m_Hash *= 1099511628211ull;
-        }
-    }
+    void Add(const void* pData, size_t size) { m_Hash = Fnv1a(pData, size, m_Hash); }
     void Add(float value) { Add(&value, sizeof(value)); }
     void Add(const Vector2D& value)
     {
@@ -42,7 +36,7 @@ public:
     std::uint64_t Get() const { return m_Hash; }
 
 private:
-    std::uint64_t m_Hash = 14695981039346656037ull;
+    std::uint64_t m_Hash = FnvOffsetBasis;
 };
 } // namespace
 
@@ -51,12 +45,22 @@ TrafficMonitor::TrafficMonitor(const App_TrafficSimulation& app) : m_App(app)
     const size_t nrOfCars = app.GetCars().size();
     m_TripStart.assign(nrOfCars, -1.0);
     m_StandingFor.assign(nrOfCars, 0.0);
+    m_WaitsOn.assign(nrOfCars, -1);
+    m_WaitTime.assign(nrOfCars, 0.0);
     for (const Car* pCar : app.GetCars())
     {
         m_Destinations.push_back(pCar->GetDestination());
         m_CarBodies.push_back(pCar->GetRigidBody()->GetBody());
+        m_CarIndices.emplace_back(pCar, static_cast<int>(m_CarIndices.size()));
     }
     std::sort(m_CarBodies.begin(), m_CarBodies.end());
+    std::sort(m_CarIndices.begin(), m_CarIndices.end());
+}
+
+int TrafficMonitor::IndexOf(const Car* pCar) const
+{
+    const auto found = std::lower_bound(m_CarIndices.begin(), m_CarIndices.end(), std::make_pair(pCar, -1));
+    return found != m_CarIndices.end() && found->first == pCar ? found->second : -1;
 }
 
 StopReason TrafficMonitor::Classify(const Car& car) const
@@ -108,7 +112,8 @@ void TrafficMonitor::Observe(float deltaTime)
         m_SpeedSum += static_cast<double>(speed) * deltaTime;
         m_CarTime += deltaTime;
 
-        switch (Classify(car))
+        const StopReason reason = Classify(car);
+        switch (reason)
         {
         case StopReason::Moving:
             ++snapshot.moving;
@@ -134,10 +139,62 @@ void TrafficMonitor::Observe(float deltaTime)
         {
             m_StandingFor[i] = 0.0;
         }
+
+        // A car waits on another only while it stands because of that car, never at a red light.
+        const bool waits = speed < StandStillSpeed && reason != StopReason::RedLight;
+        ObserveWait(i, waits ? IndexOf(car.GetWaitingFor()) : -1, deltaTime);
     }
     snapshot.meanSpeed = cars.empty() ? 0.f : speedSum / static_cast<float>(cars.size());
     m_LastSnapshot = snapshot;
+    FindCircularWaits();
     CountNewContacts();
+}
+
+void TrafficMonitor::ObserveWait(size_t i, int waitsOn, float deltaTime)
+{
+    if (waitsOn < 0)
+        m_WaitTime[i] = 0.0;
+    else if (waitsOn == m_WaitsOn[i])
+        m_WaitTime[i] += deltaTime;
+    else
+        m_WaitTime[i] = deltaTime;
+    m_WaitsOn[i] = waitsOn;
+}
+
+void TrafficMonitor::FindCircularWaits()
+{
+    enum : unsigned char
+    {
+        Unvisited,
+        OnWalk,
+        Done
+    };
+    // Every car waits on at most one other, so a walk along the waits from any car ends at a car that
+    // waits on nobody, joins an earlier walk, or runs into itself: a cycle. Each car is walked once.
+    m_WalkState.assign(m_WaitsOn.size(), Unvisited);
+    m_HasCircularWait = false;
+    for (size_t start = 0; start < m_WaitsOn.size(); ++start)
+    {
+        m_Walk.clear();
+        int car = static_cast<int>(start);
+        while (car >= 0 && m_WalkState[static_cast<size_t>(car)] == Unvisited)
+        {
+            m_WalkState[static_cast<size_t>(car)] = OnWalk;
+            m_Walk.push_back(car);
+            car = m_WaitsOn[static_cast<size_t>(car)];
+        }
+        if (car >= 0 && m_WalkState[static_cast<size_t>(car)] == OnWalk)
+        {
+            // The cycle, from `car` to the end of the walk, has held as long as its most recent wait.
+            double age = std::numeric_limits<double>::max();
+            for (auto it = std::find(m_Walk.begin(), m_Walk.end(), car); it != m_Walk.end(); ++it)
+                age = std::min(age, m_WaitTime[static_cast<size_t>(*it)]);
+            m_HasCircularWait = true;
+            m_LongestCircularWait = std::max(m_LongestCircularWait, age);
+        }
+        for (const int walked : m_Walk)
+            m_WalkState[static_cast<size_t>(walked)] = Done;
+    }
 }
 
 void TrafficMonitor::CountNewContacts()
@@ -192,43 +249,9 @@ std::vector<int> TrafficMonitor::GetGridlockedCars() const
     return ids;
 }
 
-bool TrafficMonitor::HasCircularWait() const
-{
-    const auto& cars = m_App.GetCars();
-    const size_t nrOfCars = cars.size();
-    // Each standing car points at the nearest car in its vision cone, when that one stands too.
-    std::vector<int> waitsOn(nrOfCars, -1);
-    for (size_t i = 0; i < nrOfCars; ++i)
-    {
-        if (cars[i]->GetLinearVelocity().Magnitude() >= StandStillSpeed)
-            continue;
-        const Car* pSeen = CarBehavior::FindCarInSight(cars[i], cars);
-        if (pSeen == nullptr || pSeen->GetLinearVelocity().Magnitude() >= StandStillSpeed)
-            continue;
-        for (size_t j = 0; j < nrOfCars; ++j)
-            if (cars[j] == pSeen)
-                waitsOn[i] = static_cast<int>(j);
-    }
-    // Every car has at most one successor, so a walk of nrOfCars steps from any car ends in a cycle
-    // exactly when the chain never breaks.
-    for (size_t start = 0; start < nrOfCars; ++start)
-    {
-        int current = static_cast<int>(start);
-        size_t steps = 0;
-        while (current >= 0 && steps <= nrOfCars)
-        {
-            current = waitsOn[static_cast<size_t>(current)];
-            ++steps;
-        }
-        if (current >= 0)
-            return true;
-    }
-    return false;
-}
-
 std::uint64_t HashSimulationState(const App_TrafficSimulation& app)
 {
-    Fnv1a hash;
+    StateHash hash;
     for (const Car* pCar : app.GetCars())
     {
         hash.Add(pCar->GetPosition());

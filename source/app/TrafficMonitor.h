@@ -59,8 +59,12 @@ public:
     double GetLongestStandStill() const { return m_LongestStandStill; }
     /// Indices (into the application's cars) of those standing still longer than GridlockSeconds now.
     std::vector<int> GetGridlockedCars() const;
-    /// Whether standing cars wait on each other in a cycle, each on the nearest car in its vision cone.
-    bool HasCircularWait() const;
+    /// Whether, at the last Observe, standing cars waited on each other in a cycle. A car waits on the
+    /// car its decision making stopped it for (Car::GetWaitingFor); a car at a red light waits on nobody.
+    bool HasCircularWait() const { return m_HasCircularWait; }
+    /// How long the longest-lasting cycle of waits held together, in simulated seconds (0 when there was
+    /// none): a few frames for a passing cycle, the gridlock's age for a gridlock.
+    double GetLongestCircularWait() const { return m_LongestCircularWait; }
     /// Car-car contacts that began during the observed frames.
     std::int64_t GetCarContactsBegun() const { return m_CarContactsBegun; }
     /// Distinct cars ever seen outside the world, and with a non-finite position.
@@ -70,6 +74,11 @@ public:
 
 private:
     void CountNewContacts();
+    /// Index of pCar in the application's cars, -1 for none.
+    int IndexOf(const Car* pCar) const;
+    /// Records the car that car i waits on after this frame (-1: nobody) and how long it has.
+    void ObserveWait(size_t i, int waitsOn, float deltaTime);
+    void FindCircularWaits();
 
     const App_TrafficSimulation& m_App;
     double m_SimulatedTime = 0.0;
@@ -91,6 +100,13 @@ private:
     std::vector<BodyPair> m_TouchingNow;    ///< sorted; reused every frame
     std::vector<const b2Body*> m_CarBodies; ///< sorted
     std::int64_t m_CarContactsBegun = 0;
+    std::vector<std::pair<const Car*, int>> m_CarIndices; ///< sorted by car
+    std::vector<int> m_WaitsOn;             ///< per car: the index of the car it waits on, -1 for none
+    std::vector<double> m_WaitTime;         ///< per car: seconds it has waited on that same car
+    std::vector<unsigned char> m_WalkState; ///< reused by FindCircularWaits
+    std::vector<int> m_Walk;                ///< reused by FindCircularWaits
+    bool m_HasCircularWait = false;
+    double m_LongestCircularWait = 0.0;
     std::set<int> m_CarsOutside;
     std::set<int> m_CarsNonFinite;
 };

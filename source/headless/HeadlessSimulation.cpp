@@ -56,12 +56,16 @@ void HeadlessSimulation::Frame(float deltaTime, int nrOfSteps, float stepTime)
     {
         ImGui::GetIO().DeltaTime = deltaTime > 0.f ? deltaTime : FloatEpsilon; // the UI needs a positive time
         ImGui::NewFrame();
+        SDLDebugRenderer2D::SetUiFrameOpen(true);
     }
 
     m_pFrame->Run(deltaTime, nrOfSteps, stepTime);
 
     if (usesUi)
+    {
+        SDLDebugRenderer2D::SetUiFrameOpen(false);
         ImGui::EndFrame();
+    }
     SDLDebugRenderer2D::GetInstance()->DiscardFrame();
     ++m_FrameCount;
 }

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cinttypes>
+#include <csignal>
 #include <cstdarg>
 #include <cstdio>
 #include <ostream>
@@ -49,6 +50,7 @@ void WriteJsonSummary(std::ostream& out, const RunOptions& options, const RunMea
         {"cars", options.nrOfCars},
         {"city", std::to_string(options.city.blocksX) + "x" + std::to_string(options.city.blocksY)},
         {"frames", measurements.framesRun},
+        {"interrupted", measurements.stopSignal != 0},
         {"dt", options.deltaTime},
         {"simulated_seconds", monitor.GetSimulatedTime()},
         {"wall_seconds", measurements.wallSeconds},
@@ -61,7 +63,10 @@ void WriteJsonSummary(std::ostream& out, const RunOptions& options, const RunMea
         {"stopped_for_car_share", monitor.GetAnotherCarShare()},
         {"longest_stand_still_seconds", monitor.GetLongestStandStill()},
         {"gridlock",
-         {{"cars", gridlocked.size()}, {"ids", gridlocked}, {"circular_wait", monitor.HasCircularWait()}}},
+         {{"cars", gridlocked.size()},
+          {"ids", gridlocked},
+          {"circular_wait", monitor.HasCircularWait()},
+          {"longest_circular_wait_seconds", monitor.GetLongestCircularWait()}}},
         {"car_contacts_begun", monitor.GetCarContactsBegun()},
         {"integrity",
          {{"cars_outside_world", monitor.GetCarsOutsideWorld()},
@@ -82,6 +87,10 @@ void WriteTextSummary(std::ostream& out, const RunOptions& options, const RunMea
     Print(out, "Traffic simulation: %d cars in a %dx%d city, %" PRId64 " frames of %.6f s, seed %u\n",
           options.nrOfCars, options.city.blocksX, options.city.blocksY, measurements.framesRun,
           options.deltaTime, options.seed);
+    if (measurements.stopSignal != 0)
+        Print(out, "  interrupted              by %s after %" PRId64 " of %" PRId64 " frames\n",
+              measurements.stopSignal == SIGINT ? "SIGINT" : "SIGTERM", measurements.framesRun,
+              options.frames);
     Print(out, "  simulated time           %.1f s\n", monitor.GetSimulatedTime());
     Print(out, "  wall time                %.3f s (%.0f frames/s, %.0f vehicle-updates/s)\n",
           measurements.wallSeconds, framesPerSecond, framesPerSecond * options.nrOfCars);
@@ -96,6 +105,7 @@ void WriteTextSummary(std::ostream& out, const RunOptions& options, const RunMea
         Print(out, "%s%d", i == 0 ? " (ids " : ", ", gridlocked[i]);
     Print(out, "%s; circular wait: %s\n", gridlocked.empty() ? "" : ")",
           monitor.HasCircularWait() ? "yes" : "no");
+    Print(out, "  longest circular wait    %.1f s\n", monitor.GetLongestCircularWait());
     Print(out, "  car-car contacts begun   %" PRId64 "\n", monitor.GetCarContactsBegun());
     Print(out, "  integrity                %d cars outside the world, %d non-finite positions: %s\n",
           monitor.GetCarsOutsideWorld(), monitor.GetCarsWithNonFinitePosition(),

@@ -5,6 +5,7 @@
 #include "app/TrafficMonitor.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
@@ -66,7 +67,7 @@ long ResidentKiB()
 }
 
 RunMeasurements RunFrames(const RunOptions& options, HeadlessSimulation& simulation, TrafficMonitor& monitor,
-                          std::ostream* pCsv)
+                          std::ostream* pCsv, const volatile std::sig_atomic_t* pStopSignal)
 {
     RunMeasurements measurements;
     ProgressBar progress(!options.quiet);
@@ -89,8 +90,19 @@ RunMeasurements RunFrames(const RunOptions& options, HeadlessSimulation& simulat
                   << snapshot.stoppedForAnotherCar << ',' << monitor.GetTripsCompleted() << ','
                   << snapshot.meanSpeed << '\n';
             ++nextCsvSecond;
+            if (!*pCsv)
+            {
+                measurements.csvWriteFailed = true;
+                measurements.csvError = errno;
+                break;
+            }
         }
         progress.Update(frame, options.frames);
+        if (pStopSignal != nullptr && *pStopSignal != 0)
+        {
+            measurements.stopSignal = *pStopSignal;
+            break;
+        }
     }
     progress.Finish();
     measurements.wallSeconds =

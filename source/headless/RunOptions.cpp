@@ -2,9 +2,11 @@
 #include "RunOptions.h"
 
 #include "app/RoadNetwork.h"
+#include "framework/Physics/PhysicsWorld.h"
 
 #include <CLI/CLI.hpp>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -13,7 +15,68 @@
 namespace
 {
 constexpr std::int64_t MaxFrames = 1'000'000'000;
-constexpr double MaxDeltaTime = 1.0;
+
+// Integers are decimal: the option library alone would read 010 as octal and 0x10 as hex. The value
+// is rewritten without leading zeros for the conversion that follows. belowMinReason, when given,
+// says why values below min are refused.
+CLI::Validator DecimalInRange(std::int64_t min, std::int64_t max, const std::string& belowMinReason = {})
+{
+    return CLI::Validator(
+        [min, max, belowMinReason](std::string& value) -> std::string
+        {
+            const size_t firstDigit = !value.empty() && (value[0] == '-' || value[0] == '+') ? 1 : 0;
+            if (firstDigit == value.size() ||
+                value.find_first_not_of("0123456789", firstDigit) != std::string::npos)
+                return "Value " + value + " is not a number: expected a decimal integer";
+            errno = 0;
+            const long long number = std::strtoll(value.c_str(), nullptr, 10);
+            const std::string range = "expected " + std::to_string(min) + " to " + std::to_string(max);
+            if (errno != ERANGE && number < min && !belowMinReason.empty())
+                return "Value " + value + " is out of range: " + range + " (" + belowMinReason + ")";
+            if (errno == ERANGE || number < min || number > max)
+                return "Value " + value + " is out of range: " + range;
+            value = std::to_string(number);
+            return {};
+        },
+        "");
+}
+
+// The frame time is checked as the float the simulation runs with: a double such as 1e-50 would
+// become 0 on the way.
+CLI::Validator FrameTime()
+{
+    return CLI::Validator(
+        [](std::string& value) -> std::string
+        {
+            char* pEnd = nullptr;
+            const double seconds = value.find_first_not_of("0123456789.eE+-") == std::string::npos
+                                       ? std::strtod(value.c_str(), &pEnd)
+                                       : 0.0;
+            if (pEnd == nullptr || pEnd == value.c_str() || *pEnd != '\0')
+                return "Value " + value + " is not a number: expected seconds as a decimal number";
+            const float asRun = static_cast<float>(seconds);
+            if (!(asRun >= RunOptions::MinDeltaTime && asRun <= RunOptions::MaxDeltaTime))
+                return "Value " + value + " is out of range: expected 0.0001 to 0.25 seconds";
+            return {};
+        },
+        "");
+}
+
+CLI::Validator FileName()
+{
+    return CLI::Validator(
+        [](std::string& value) -> std::string
+        {
+            if (value.empty())
+                return "the file name is empty";
+            // Otherwise "--csv --quiet" would silently write a file named "--quiet".
+            if (value[0] == '-')
+                return "Value " + value + " is an option, not a file name (write ./" + value +
+                       " for a file of that name)";
+            return {};
+        },
+        "");
+}
 
 bool ParseBlocks(const char* pBegin, const char* pEnd, int& blocks)
 {
@@ -29,6 +92,19 @@ bool ParseBlocks(const char* pBegin, const char* pEnd, int& blocks)
     blocks = value;
     return true;
 }
+
+const char* const HelpFooter =
+    "Integers are decimal. --json prints its summary also with --quiet; --quiet then hides only the\n"
+    "progress bar. A first SIGINT or SIGTERM ends the run after the current frame, with complete CSV rows\n"
+    "and the summary of the frames run marked as interrupted; a second one ends the program at once.\n"
+    "\n"
+    "CSV columns: time (simulated seconds), cars_moving, cars_stopped_red_light, cars_stopped_for_car,\n"
+    "trips_completed (so far), mean_speed (world units per second, over all cars).\n"
+    "\n"
+    "Exit codes: 0 a sound run; 2 a bad option (nothing is run); 3 integrity failed (cars outside the\n"
+    "world or with non-finite positions); 4 a write failed (the CSV file or standard output; no summary\n"
+    "follows); 130 interrupted by SIGINT, 143 by SIGTERM. A write failure wins over an interrupt, an\n"
+    "interrupt over an integrity failure.";
 } // namespace
 
 bool ParseCityLayout(const std::string& text, CityLayout& layout)
@@ -51,35 +127,38 @@ ParseOutcome ParseRunOptions(int argc, const char* const argv[], RunOptions& opt
     CLI::App app{
         "Runs the traffic simulation without a window at a fixed frame time and reports on the traffic.",
         "traffic-headless"};
-    std::int64_t seed = -1;
+    app.footer(HelpFooter);
+    std::int64_t seed = 0;
 
-    app.add_option("--frames", options.frames, "Frames to simulate (default 36000, ten minutes at 60 Hz)")
-        ->check(CLI::Range(std::int64_t{1}, MaxFrames));
-    app.add_option("--dt", options.deltaTime, "Seconds per frame (default 1/60)")
-        ->check(CLI::Validator(
-            [](std::string& value) -> std::string
-            {
-                char* pEnd = nullptr;
-                const double seconds = std::strtod(value.c_str(), &pEnd);
-                if (pEnd == value.c_str() || *pEnd != '\0' || !std::isfinite(seconds) || seconds <= 0.0 ||
-                    seconds > MaxDeltaTime)
-                    return "Value " + value + " is not a frame time above 0 and at most 1 second";
-                return {};
-            },
-            "SECONDS", "frame time"));
-    app.add_option("--seed", seed, "Random seed (default: the current time, printed in the summary)")
-        ->check(CLI::Range(std::int64_t{0}, std::int64_t{std::numeric_limits<std::uint32_t>::max()}));
+    app.add_option("--frames", options.frames,
+                   "Frames to simulate, 1 to " + std::to_string(MaxFrames) +
+                       " (default 36000, ten minutes at 60 Hz)")
+        ->type_name("N")
+        ->transform(DecimalInRange(1, MaxFrames));
+    app.add_option(
+           "--dt", options.deltaTime,
+           "Seconds per frame, 0.0001 to 0.25: the physics adds at most 0.25 s per frame (default 1/60)")
+        ->type_name("SECONDS")
+        ->transform(FrameTime());
+    app.add_option("--seed", seed,
+                   "Random seed, 1 to 4294967295 (default: the current time, printed in the summary)")
+        ->type_name("S")
+        ->transform(
+            DecimalInRange(1, std::numeric_limits<std::uint32_t>::max(),
+                           "the C library's generator treats a seed of 0 as 1, so 0 would repeat seed 1"));
     const CityLayout largestCity{CityLayout::MaxBlocks, CityLayout::MaxBlocks};
     app.add_option("--cars", options.nrOfCars,
                    "Number of cars, " + std::to_string(RoadNetwork::MinNrOfCars) +
                        " to the city's road cells (" + std::to_string(RoadNetwork::MaxNrOfCars) +
                        " in the default city; default " + std::to_string(RoadNetwork::DefaultNrOfCars) + ")")
-        ->check(CLI::Range(RoadNetwork::MinNrOfCars, largestCity.GetNrOfRoadCells()));
+        ->type_name("N")
+        ->transform(DecimalInRange(RoadNetwork::MinNrOfCars, largestCity.GetNrOfRoadCells()));
     std::string cityText;
     app.add_option("--city", cityText,
-                   "City size in blocks of 3 x 3 cells, across x up, from 1x1 to " +
+                   "City size in blocks of 3 x 3 cells, across x up, 1x1 to " +
                        std::to_string(CityLayout::MaxBlocks) + "x" + std::to_string(CityLayout::MaxBlocks) +
                        " (default 4x2, the documented city)")
+        ->type_name("BXxBY")
         ->check(CLI::Validator(
             [](std::string& value) -> std::string
             {
@@ -89,10 +168,12 @@ ParseOutcome ParseRunOptions(int argc, const char* const argv[], RunOptions& opt
                            std::to_string(CityLayout::MaxBlocks) + " blocks either way";
                 return {};
             },
-            "BXxBY", "city size"));
-    app.add_option("--csv", options.csvPath, "Write a time series, one row per simulated second, to FILE");
-    app.add_flag("--quiet", options.quiet, "No progress bar and no summary");
-    app.add_flag("--json", options.json, "Print the summary as JSON");
+            ""));
+    app.add_option("--csv", options.csvPath, "Write a time series, one row per simulated second, to FILE")
+        ->type_name("FILE")
+        ->transform(FileName());
+    app.add_flag("--quiet", options.quiet, "No progress bar and no text summary (--json still prints)");
+    app.add_flag("--json", options.json, "Print the summary as JSON, also with --quiet");
     app.add_flag("--draw", options.draw, "Also build each frame's debug geometry, as the window would");
 
     try
@@ -120,7 +201,7 @@ ParseOutcome ParseRunOptions(int argc, const char* const argv[], RunOptions& opt
         return ParseOutcome::ExitError;
     }
 
-    options.hasSeed = seed >= 0;
+    options.hasSeed = app.count("--seed") > 0;
     if (options.hasSeed)
         options.seed = static_cast<std::uint32_t>(seed);
     return ParseOutcome::Run;

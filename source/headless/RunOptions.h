@@ -3,6 +3,7 @@
 
 #include "app/City.h"
 #include "app/RoadNetwork.h"
+#include "framework/Physics/PhysicsWorld.h"
 
 #include <cstdint>
 #include <iosfwd>
@@ -10,10 +11,16 @@
 
 struct RunOptions
 {
+    /// Frame times the simulation honours, in seconds: the physics adds at most MaxFrameTime per frame;
+    /// at MinDeltaTime its float time accumulator still takes in each frame to within 0.001 %, while
+    /// far below it the frame time is lost to rounding and the physics never steps.
+    static constexpr float MinDeltaTime = 1e-4f;
+    static constexpr float MaxDeltaTime = Vemox::PhysicsWorld::MaxFrameTime;
+
     std::int64_t frames = 36000;   ///< ten simulated minutes at 60 Hz
     double deltaTime = 1.0 / 60.0; ///< seconds per frame
-    std::uint32_t seed = 0;
-    bool hasSeed = false;                        ///< false: the seed is taken from the clock
+    std::uint32_t seed = 0;        ///< 1 and up: the C library's generator treats 0 as 1
+    bool hasSeed = false;          ///< false: the seed is taken from the clock
     int nrOfCars = RoadNetwork::DefaultNrOfCars; ///< at most the city's road cells
     CityLayout city{};
     std::string csvPath; ///< empty: no time series

@@ -1,5 +1,7 @@
 // The car: its construction state, decide-then-steer updates, seeking and braking through the
 // physics world, its path, and the ownership of its decision making, Seek and body.
+#include "PhysicsTestFixture.h"
+
 #include "app/Car.h"
 
 #include "framework/Agents/SteeringBehaviors.h"
@@ -125,20 +127,9 @@ public:
     TestBlackboard* m_pBlackboard;
 };
 
-class CarTest : public ::testing::Test
+class CarTest : public Vemox::Testing::PhysicsTest
 {
 protected:
-    void SetUp() override
-    {
-        m_pPhysics = PhysicsWorld::GetInstance();
-        Vemox::SDLDebugRenderer2D::GetInstance()->DiscardFrame();
-    }
-    void TearDown() override
-    {
-        PhysicsWorld::DestroyInstance();
-        Vemox::SDLDebugRenderer2D::DestroyInstance();
-    }
-
     // One frame as the application runs it: the car decides and steers, then the world steps.
     void RunFrames(Car& car, int frames)
     {
@@ -150,7 +141,6 @@ protected:
     }
 
     static constexpr float FrameTime = 1.f / 60.f;
-    PhysicsWorld* m_pPhysics = nullptr;
 };
 
 TEST_F(CarTest, NewCarStandsStillWithMassOneAndNoSteering)

@@ -217,7 +217,9 @@ TEST(LargeCity, LabelsFitOneUiDrawListAtAnyZoom)
         std::vector<DebugText> texts;
         SDLDebugRenderer2D::GetInstance()->SetTextRecorder(&texts);
         ImGui::NewFrame();
+        SDLDebugRenderer2D::SetUiFrameOpen(true);
         app.Render(0.f);
+        SDLDebugRenderer2D::SetUiFrameOpen(false);
         ImGui::Render();
         SDLDebugRenderer2D::GetInstance()->SetTextRecorder(nullptr);
         SDLDebugRenderer2D::GetInstance()->DiscardFrame();

@@ -4,7 +4,7 @@
 #include "app/City.h"
 #include "app/RoutePlanner.h"
 #include "headless/HeadlessSimulation.h"
-#include "support/DocumentedAStar.h"
+#include "DocumentedAStar.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 #include "app/TrafficMonitor.h"
 
 #include "app/Car.h"
-#include "headless/HeadlessSimulation.h"
 #include "framework/Physics/RigidBody.h"
+#include "headless/HeadlessSimulation.h"
 
 #include <gtest/gtest.h>
 
@@ -91,18 +91,49 @@ TEST_F(TrafficMonitorTest, StandStillTimesAndGridlock)
     EXPECT_DOUBLE_EQ(monitor.GetMeanSpeed(), 5.0 / 4.0);
 }
 
-TEST_F(TrafficMonitorTest, DetectsACircularWaitOnlyWhenTheChainCloses)
+TEST_F(TrafficMonitorTest, CircularWaitFollowsTheRecordedWaitsAndHowLongTheyHold)
 {
-    // Four cars at rest around a junction, each facing the next one's position on its right.
-    Park(0, {100.f, 100.f}, 0.f, 0.f);
-    Park(1, {120.f, 80.f}, 0.f, Pi / 2.f);
-    Park(2, {140.f, 100.f}, 0.f, Pi);
-    Park(3, {120.f, 120.f}, 0.f, -Pi / 2.f);
+    for (size_t i = 0; i < 4; ++i)
+    {
+        Park(i, CellCentre(static_cast<int>(i) * 4), 0.f);
+        CarAt(i).SetPath({}); // no road ahead, so no red light either
+    }
     TrafficMonitor monitor(App());
-    // Car 0 at angle 0 sees (120, 80) at -45 degrees; car 1 facing up sees (140, 100) at 45 = 90 - 45; ...
+    const auto waitInARing = [this]
+    {
+        for (size_t i = 0; i < 4; ++i)
+            CarAt(i).SetWaitingFor(&CarAt((i + 1) % 4));
+    };
+    waitInARing();
+    CarAt(3).SetWaitingFor(nullptr);
+    monitor.Observe(1.f);
+    EXPECT_FALSE(monitor.HasCircularWait()); // a chain that does not close
+
+    waitInARing();
+    for (int second = 0; second < 3; ++second)
+        monitor.Observe(1.f);
     EXPECT_TRUE(monitor.HasCircularWait());
-    CarAt(2).SetLinearVelocity({0.f, 3.f}); // one car of the ring moves: the chain breaks
+    CarAt(2).SetLinearVelocity({0.f, 3.f}); // one car of the ring drives off
+    monitor.Observe(1.f);
     EXPECT_FALSE(monitor.HasCircularWait());
+    // The cycle held from the wait that closed it: three of the four seconds the others waited.
+    EXPECT_DOUBLE_EQ(monitor.GetLongestCircularWait(), 3.0);
+}
+
+TEST_F(TrafficMonitorTest, ACarAtARedLightWaitsOnNobody)
+{
+    App().UpdateTrafficLights(0.1f); // light 1 red: 83 -> 84 closed
+    Park(0, CellCentre(83), 0.f);
+    CarAt(0).SetPath({CellCentre(84)});
+    Park(1, CellCentre(85), 0.f, Pi);
+    CarAt(1).SetPath({});
+    // Two cars facing each other across the junction, as the vision rule may see them.
+    CarAt(0).SetWaitingFor(&CarAt(1));
+    CarAt(1).SetWaitingFor(&CarAt(0));
+    TrafficMonitor monitor(App());
+    monitor.Observe(1.f);
+    EXPECT_FALSE(monitor.HasCircularWait());
+    EXPECT_EQ(monitor.GetLongestCircularWait(), 0.0);
 }
 
 TEST_F(TrafficMonitorTest, CountsCarContactsWhenTheyBegin)

@@ -4,8 +4,12 @@
 # The program's window is found by its process id, so cases can run in parallel on one display.
 set -euo pipefail
 
+# shellcheck source=SCRIPTDIR/../support/e2e_common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../support/e2e_common.sh"
+
+# Run by hand without a display, it makes one of its own.
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x720x24" bash "$0" "$@"
+  e2e_run_under_xvfb "$0" "$@"
 fi
 
 case_name=$1
@@ -15,70 +19,8 @@ wm_close=$3
 readonly title="Traffic Simulation Using: Vemox Framework [RELEASE]"
 readonly width=901 height=451
 
-work=$(mktemp -d)
-export XDG_RUNTIME_DIR=$work
-export SDL_VIDEODRIVER=x11
-cd "$work" # the program writes its settings file into the working directory
-pid=""
-
-running() {
-  [ -e "/proc/$pid" ] && ! grep -q '^[0-9]* (.*) Z' "/proc/$pid/stat" 2>/dev/null
-}
-
-# A program that ignores its quit request is killed after 2 s, so a failing case ends promptly.
-cleanup() {
-  if [ -n "$pid" ] && [ -e "/proc/$pid" ]; then
-    kill -TERM "$pid" 2>/dev/null || true
-    for ((i = 0; i < 20; i++)); do
-      running || break
-      sleep 0.1
-    done
-    kill -KILL "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL ($case_name): $*" >&2
-  for stream in out err; do
-    if [ -s "$work/$stream" ]; then
-      echo "--- program std$stream:" >&2
-      cat "$work/$stream" >&2
-    fi
-  done
-  exit 1
-}
-
-start_program() {
-  "$program" "$@" >"$work/out" 2>"$work/err" </dev/null &
-  pid=$!
-}
-
-# Sets wid to the program's visible window, waiting up to 10 s for it.
-find_window() {
-  for ((i = 0; i < 100; i++)); do
-    wid=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n 1) || true
-    [ -n "$wid" ] && return 0
-    running || fail "the program ended before showing a window"
-    sleep 0.1
-  done
-  fail "no visible window for process $pid within 10 s"
-}
-
-# Waits up to $1 seconds for the program to end; sets rc to its exit code.
-wait_for_exit() {
-  local tenths=$(($1 * 10))
-  for ((i = 0; i < tenths; i++)); do
-    running || break
-    sleep 0.1
-  done
-  running && fail "still running $1 s after the close request"
-  rc=0
-  wait "$pid" || rc=$?
-  pid=""
-}
+e2e_enter_work_folder
+check=$case_name
 
 # Sets x, y, w, h from the window's geometry.
 read_geometry() {
@@ -94,12 +36,6 @@ expect_position() {
     sleep 0.1
   done
   fail "window at $x,$y, expected $1,$2"
-}
-
-close_like_a_user() {
-  "$wm_close" "$wid" || fail "could not send WM_DELETE_WINDOW to $wid"
-  wait_for_exit 5
-  [ "$rc" -eq 0 ] || fail "exit code $rc after the close request, expected 0"
 }
 
 # 0.3 of 255 is 76.5: either neighbour is a correct conversion.
@@ -195,6 +131,23 @@ window_failure)
   first=$(head -n 1 "$work/out")
   [ "$first" = "SDL_CreateWindow! Could not create window! Error:" ] || fail "first line \"$first\""
   [ "$(wc -l <"$work/out")" -eq 1 ] || fail "more than the error line on the standard output"
+  ;;
+
+no_display)
+  # Without a display SDL falls back to a driver that shows nothing; unless that driver is asked for
+  # by name, the program fails as for a failed video start instead of drawing unseen until killed.
+  for display in unset :9876; do # a display number no X server serves
+    rc=0
+    if [ "$display" = unset ]; then
+      env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 10 "$program" >"$work/out" 2>"$work/err" </dev/null || rc=$?
+    else
+      env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER DISPLAY=$display timeout 10 "$program" >"$work/out" 2>"$work/err" </dev/null || rc=$?
+    fi
+    [ "$rc" -eq 1 ] || fail "DISPLAY $display: exit code $rc, expected 1 (124 means it ran on unseen)"
+    first=$(head -n 1 "$work/out")
+    [ "$first" = "SDL_Init failed! Cannot create window! Error:" ] || fail "DISPLAY $display: first line \"$first\""
+    grep -q "no display" "$work/err" || fail "DISPLAY $display: the reason is not given"
+  done
   ;;
 
 failure_waits_on_terminal)

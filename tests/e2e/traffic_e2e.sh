@@ -6,59 +6,21 @@
 # shellcheck disable=SC2015 # "check && check || fail": fail exits, so this reads as an assertion
 set -euo pipefail
 
+# shellcheck source=SCRIPTDIR/../support/e2e_common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../support/e2e_common.sh"
+
 # This test moves the one X pointer and clicks; on a shared display the windows of tests running beside it
 # would cover its window and take its clicks. So it always runs on a display of its own.
-if [ -z "${TRAFFIC_E2E_OWN_DISPLAY:-}" ]; then
-  export TRAFFIC_E2E_OWN_DISPLAY=1
-  exec xvfb-run -a -s "-screen 0 1280x720x24" bash "$0" "$@"
-fi
+e2e_own_display TRAFFIC_E2E_OWN_DISPLAY "$0" "$@"
 
 program=$1
 wm_close=$2
 
 readonly W=901 H=451
-work=$(mktemp -d)
-export XDG_RUNTIME_DIR=$work
-export SDL_VIDEODRIVER=x11
-cd "$work" # the program writes its settings file into the working directory
-pid=""
-keep_work=0
+e2e_enter_work_folder
+keep_work_on_failure=1
 started=$(date +%s%N)
 
-running() {
-  [ -e "/proc/$pid" ] && ! grep -q '^[0-9]* (.*) Z' "/proc/$pid/stat" 2>/dev/null
-}
-
-cleanup() {
-  if [ -n "$pid" ] && [ -e "/proc/$pid" ]; then
-    kill -TERM "$pid" 2>/dev/null || true
-    for ((i = 0; i < 20; i++)); do
-      running || break
-      sleep 0.1
-    done
-    kill -KILL "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-  fi
-  if [ "$keep_work" = 1 ]; then
-    echo "screenshots kept in $work" >&2
-  else
-    rm -rf "$work"
-  fi
-}
-trap cleanup EXIT
-
-check=""
-fail() {
-  echo "FAIL ($check): $*" >&2
-  for stream in out err; do
-    if [ -s "$work/$stream" ]; then
-      echo "--- program std$stream:" >&2
-      cat "$work/$stream" >&2
-    fi
-  done
-  keep_work=1
-  exit 1
-}
 begin() { check=$1; }
 pass() { echo "ok - $check${1:+ ($1)} [$(calc "($(date +%s%N) - $started) / 1e9" | cut -c1-4) s]"; }
 
@@ -218,16 +180,8 @@ cars() {
 
 # ---------------------------------------------------------------------------------------------------------
 begin "window"
-"$program" >"$work/out" 2>"$work/err" </dev/null &
-pid=$!
-wid=""
-for ((i = 0; i < 100; i++)); do
-  wid=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n 1) || true
-  [ -n "$wid" ] && break
-  running || fail "the program ended before showing a window"
-  sleep 0.1
-done
-[ -n "$wid" ] || fail "no visible window for process $pid within 10 s"
+start_program
+find_window
 shown=$(date +%s%N)
 # Before the first swap the window is black; the corner outside the world shows the clear colour.
 for ((i = 0; i < 50; i++)); do
@@ -497,16 +451,7 @@ pass "$moved of 20 arrowheads moved"
 
 # ---------------------------------------------------------------------------------------------------------
 begin "close"
-"$wm_close" "$wid" || fail "could not send WM_DELETE_WINDOW to $wid"
-for ((i = 0; i < 50; i++)); do
-  running || break
-  sleep 0.1
-done
-running && fail "still running 5 s after the close request"
-rc=0
-wait "$pid" || rc=$?
-pid=""
-[ "$rc" = 0 ] || fail "exit code $rc after the close request, expected 0"
+close_like_a_user
 grep -q '^\[Window\]\[Traffic Simulation\]' imgui.ini 2>/dev/null || fail "imgui.ini missing or without the panel"
 ! grep -q "OpenGL error\|Assertion failed" "$work/err" || fail "errors on the standard error stream"
 pass "exit 0, imgui.ini written"

@@ -1,39 +1,32 @@
 // The traffic-headless program itself: reproducible runs, the summary, the time series, exit codes.
+#include "ProcessRunner.h"
+
 #include <nlohmann/json.hpp>
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
-#include <array>
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
+#include <thread>
 
 namespace
 {
-struct Result
-{
-    int exitCode = -1;
-    std::string output;
-};
+using Result = Vemox::Testing::ProcessResult;
 
-/// Runs the runner with `arguments`; standard error is folded into the output.
-Result RunRunner(const std::string& arguments)
+/// Runs the runner with `arguments`; standard error is folded into the output, then `redirection`
+/// applies.
+Result RunRunner(const std::string& arguments, const std::string& redirection = "")
 {
-    const std::string command = std::string(TRAFFIC_HEADLESS_PATH) + " " + arguments + " 2>&1";
-    Result result;
-    FILE* pPipe = popen(command.c_str(), "r");
-    if (pPipe == nullptr)
-        return result;
-    std::array<char, 4096> buffer{};
-    size_t count = 0;
-    while ((count = fread(buffer.data(), 1, buffer.size(), pPipe)) > 0)
-        result.output.append(buffer.data(), count);
-    const int status = pclose(pPipe);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
+    return Vemox::Testing::RunProcess(std::string(TRAFFIC_HEADLESS_PATH) + " " + arguments + " 2>&1" + redirection);
 }
 
 nlohmann::json RunJson(const std::string& arguments)
@@ -80,6 +73,8 @@ TEST(HeadlessRunner, TextSummaryPrintsTheSeedForARepeat)
     EXPECT_NE(result.output.find("seed 99"), std::string::npos) << result.output;
     EXPECT_NE(result.output.find("state hash"), std::string::npos);
     EXPECT_TRUE(RunRunner("--frames 60 --seed 99 --quiet").output.empty());
+    // JSON asked for by name wins over --quiet, which then hides only the progress bar.
+    EXPECT_EQ(RunJson("--frames 60 --seed 99 --quiet")["seed"], 99);
 }
 
 TEST(HeadlessRunner, TimeSeriesHasOneRowPerSimulatedSecond)
@@ -119,4 +114,61 @@ TEST(HeadlessRunner, BadOptionsExitWithTwoAndRunNothing)
     const Result unwritable = RunRunner("--frames 10 --csv /nonexistent-dir/out.csv");
     EXPECT_EQ(unwritable.exitCode, 2);
     EXPECT_NE(unwritable.output.find("--csv"), std::string::npos);
+}
+
+TEST(HeadlessRunner, WriteFailuresNameTheFileAndExitWithFour)
+{
+    const Result csv = RunRunner("--frames 600 --seed 5 --quiet --csv /dev/full");
+    EXPECT_EQ(csv.exitCode, 4);
+    EXPECT_NE(csv.output.find("--csv: cannot write '/dev/full'"), std::string::npos) << csv.output;
+
+    for (const char* redirection : {" >/dev/full", " >&-"})
+    {
+        const Result summary = RunRunner("--frames 60 --seed 5", redirection);
+        EXPECT_EQ(summary.exitCode, 4) << redirection;
+        EXPECT_NE(summary.output.find("cannot write the summary to standard output"), std::string::npos)
+            << summary.output;
+    }
+}
+
+TEST(HeadlessRunner, ASignalEndsTheRunWithCompleteRowsAndAnInterruptedSummary)
+{
+    const std::string csvPath =
+        (std::filesystem::temp_directory_path() / "traffic-headless-signal.csv").string();
+    const std::string outPath = csvPath + ".json";
+    for (const int signal : {SIGINT, SIGTERM})
+    {
+        std::filesystem::remove(csvPath);
+        std::fflush(stdout);
+        const pid_t pid = fork();
+        if (pid == 0 && std::freopen(outPath.c_str(), "w", stdout) != nullptr)
+            execl(TRAFFIC_HEADLESS_PATH, TRAFFIC_HEADLESS_PATH, "--frames", "1000000000", "--json", "--csv",
+                  csvPath.c_str(), static_cast<char*>(nullptr));
+        if (pid == 0)
+            _exit(127);
+        // Once rows have gone out in buffers of their own, the signal lands in the middle of a row.
+        for (int i = 0;
+             i < 500 && !(std::filesystem::exists(csvPath) && std::filesystem::file_size(csvPath) > 9000);
+             ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        kill(pid, signal);
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + signal) << status;
+
+        std::ifstream out(outPath);
+        const nlohmann::json summary = nlohmann::json::parse(out);
+        EXPECT_TRUE(summary["interrupted"].get<bool>());
+        EXPECT_LT(summary["frames"].get<std::int64_t>(), 1000000000);
+        // Whole rows of six fields, one per simulated second run, after the header.
+        std::stringstream csv;
+        csv << std::ifstream(csvPath).rdbuf();
+        const std::string rows = csv.str();
+        const auto lines = std::count(rows.begin(), rows.end(), '\n');
+        EXPECT_EQ(rows.back(), '\n');
+        EXPECT_EQ(std::count(rows.begin(), rows.end(), ','), 5 * lines);
+        EXPECT_EQ(lines - 1, static_cast<int>(summary["simulated_seconds"].get<double>()));
+    }
+    std::filesystem::remove(csvPath);
+    std::filesystem::remove(outPath);
 }

@@ -1,32 +1,21 @@
 // Long runs of the traffic-headless program: integrity stays clean, and memory does not grow with
 // the number of frames once the run has warmed up.
+#include "ProcessRunner.h"
+
 #include <nlohmann/json.hpp>
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <array>
-#include <cstdio>
 #include <string>
 
 namespace
 {
 nlohmann::json RunSoak(const std::string& arguments)
 {
-    const std::string command = std::string(TRAFFIC_HEADLESS_PATH) + " --quiet --json " + arguments;
-    std::string output;
-    FILE* pPipe = popen(command.c_str(), "r");
-    EXPECT_NE(pPipe, nullptr);
-    if (pPipe == nullptr)
-        return {};
-    std::array<char, 4096> buffer{};
-    size_t count = 0;
-    while ((count = fread(buffer.data(), 1, buffer.size(), pPipe)) > 0)
-        output.append(buffer.data(), count);
-    const int status = pclose(pPipe);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
-    return nlohmann::json::parse(output);
+    const Vemox::Testing::ProcessResult result =
+        Vemox::Testing::RunProcess(std::string(TRAFFIC_HEADLESS_PATH) + " --quiet --json " + arguments);
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+    return nlohmann::json::parse(result.output);
 }
 
 void ExpectSoundAndFlat(const nlohmann::json& summary)

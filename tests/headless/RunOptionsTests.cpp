@@ -59,12 +59,37 @@ TEST(RunOptions, AcceptsEveryOption)
     EXPECT_TRUE(parsed.err.empty());
 }
 
-TEST(RunOptions, HelpListsTheOptions)
+TEST(RunOptions, HelpListsTheOptionsWithRangesColumnsAndExitCodes)
 {
     const Parsed parsed = Parse({"--help"});
     EXPECT_EQ(parsed.outcome, ParseOutcome::ExitOk);
-    for (const char* option : {"--frames", "--dt", "--seed", "--cars", "--csv", "--quiet", "--json"})
-        EXPECT_NE(parsed.out.find(option), std::string::npos) << option;
+    for (const char* text :
+         {"--frames", "--dt", "--seed", "--cars", "--csv", "--quiet", "--json", "1 to 1000000000",
+          "0.0001 to 0.25", "1 to 4294967295", "128 in the default city", "--city", "1x1 to 100x100",
+          "cars_stopped_for_car", "Exit codes", "4 a write failed", "130", "143"})
+        EXPECT_NE(parsed.out.find(text), std::string::npos) << text;
+}
+
+TEST(RunOptions, IntegersAreDecimalEvenWithLeadingZeros)
+{
+    const Parsed parsed = Parse({"--cars", "010", "--seed", "0012", "--frames", "+010"});
+    ASSERT_EQ(parsed.outcome, ParseOutcome::Run) << parsed.err;
+    EXPECT_EQ(parsed.options.nrOfCars, 10);
+    EXPECT_EQ(parsed.options.seed, 12u);
+    EXPECT_EQ(parsed.options.frames, 10);
+}
+
+TEST(RunOptions, FrameTimesAreThoseThePhysicsHonours)
+{
+    for (const char* seconds : {"0.0001", "0.25"})
+        EXPECT_EQ(Parse({"--dt", seconds}).outcome, ParseOutcome::Run) << seconds;
+    // 1e-50 passes as a double but is 0 as the float the simulation runs with.
+    for (const char* seconds : {"1e-50", "1e-30", "0.00009", "0.26", "1"})
+    {
+        const Parsed parsed = Parse({"--dt", seconds});
+        EXPECT_EQ(parsed.outcome, ParseOutcome::ExitError) << seconds;
+        EXPECT_NE(parsed.err.find("out of range"), std::string::npos) << parsed.err;
+    }
 }
 
 TEST(RunOptions, RejectsBadValuesNamingTheOption)
@@ -78,7 +103,9 @@ TEST(RunOptions, RejectsBadValuesNamingTheOption)
         {{"--seed", "-1"}, "--seed"},      {{"--seed", "4294967296"}, "--seed"},
         {{"--cars", "0"}, "--cars"},       {{"--cars", "129"}, "--cars"},
         {{"--cars", "ten"}, "--cars"},     {{"--frames"}, "--frames"},
-        {{"--unknown"}, "--unknown"},
+        {{"--unknown"}, "--unknown"},      {{"--seed", "0"}, "seed of 0 as 1"},
+        {{"--cars", "0x10"}, "--cars"},    {{"--csv", "--quiet"}, "--csv"},
+        {{"--csv", ""}, "--csv"},
     };
     for (const auto& [arguments, option] : cases)
     {
@@ -86,6 +113,10 @@ TEST(RunOptions, RejectsBadValuesNamingTheOption)
         EXPECT_EQ(parsed.outcome, ParseOutcome::ExitError) << arguments[0];
         EXPECT_NE(parsed.err.find(option), std::string::npos) << parsed.err;
     }
+    // Words, hexadecimal and fractions are told apart from numbers out of range.
+    for (const char* value : {"ten", "0x10", "1.5", "1e3"})
+        EXPECT_NE(Parse({"--frames", value}).err.find("is not a number"), std::string::npos) << value;
+    EXPECT_NE(Parse({"--dt", "x"}).err.find("is not a number"), std::string::npos);
 }
 
 TEST(RunOptions, CitySizeSetsTheRangeOfTheCarCount)

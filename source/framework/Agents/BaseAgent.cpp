@@ -49,10 +49,7 @@ void BaseAgent::Render(float /*deltaTime*/)
     Vector2D arrow[3];
     for (int i = 0; i < 3; ++i)
     {
-        const double theta = static_cast<double>(angles[i]);
-        arrow[i] =
-            position +
-            Vector2D(static_cast<float>(std::cos(theta)), static_cast<float>(std::sin(theta))) * m_Radius;
+        arrow[i] = position + FromPolar(m_Radius, angles[i]);
     }
     pRenderer->DrawSolidPolygon(arrow, 3, Color(0.f, 0.f, 0.f, 1.f), 0.f);
 }

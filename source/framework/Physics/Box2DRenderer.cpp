@@ -2,6 +2,7 @@
 // cannot show are left out.
 #include "framework/Physics/Box2DRenderer.h"
 
+#include "framework/Physics/Box2DConversions.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/SDLDebugRenderer2D.h"
 
 #include <box2d/b2_math.h>
@@ -11,10 +12,6 @@ namespace Vemox
 {
 namespace
 {
-Vector2D ToVector(const b2Vec2& v)
-{
-    return Vector2D(v.x, v.y);
-}
 Color ToColor(const b2Color& c)
 {
     return Color(c.r, c.g, c.b, c.a);
@@ -33,7 +30,7 @@ struct PolygonBuffer
             vertexCount < 0 ? 0 : (vertexCount > b2_maxPolygonVertices ? b2_maxPolygonVertices : vertexCount);
         for (int i = 0; i < count; ++i)
         {
-            points[i] = ToVector(vertices[i]);
+            points[i] = FromB2(vertices[i]);
         }
     }
 };
@@ -43,7 +40,7 @@ bool IsPolygonInView(const SDLDebugRenderer2D& renderer, const b2Vec2* vertices,
 {
     if (vertexCount <= 0)
         return false;
-    Vector2D lower = ToVector(vertices[0]);
+    Vector2D lower = FromB2(vertices[0]);
     Vector2D upper = lower;
     for (int32 i = 1; i < vertexCount; ++i)
     {
@@ -80,10 +77,10 @@ void Box2DRenderer::DrawCircle(const b2Vec2& center, float radius, const b2Color
 {
     SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
     const float depth = pRenderer->NextDepthSlice();
-    if (!pRenderer->IsInView(ToVector(center) - Vector2D(radius, radius),
-                             ToVector(center) + Vector2D(radius, radius)))
+    if (!pRenderer->IsInView(FromB2(center) - Vector2D(radius, radius),
+                             FromB2(center) + Vector2D(radius, radius)))
         return;
-    pRenderer->DrawCircle(ToVector(center), radius, ToColor(color), depth);
+    pRenderer->DrawCircle(FromB2(center), radius, ToColor(color), depth);
 }
 
 void Box2DRenderer::DrawSolidCircle(const b2Vec2& center, float radius, const b2Vec2& axis,
@@ -91,17 +88,17 @@ void Box2DRenderer::DrawSolidCircle(const b2Vec2& center, float radius, const b2
 {
     SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
     const float depth = pRenderer->NextDepthSlice();
-    if (!pRenderer->IsInView(ToVector(center) - Vector2D(radius, radius),
-                             ToVector(center) + Vector2D(radius, radius)))
+    if (!pRenderer->IsInView(FromB2(center) - Vector2D(radius, radius),
+                             FromB2(center) + Vector2D(radius, radius)))
         return;
-    pRenderer->DrawSolidCircle(ToVector(center), radius, ToVector(axis), ToColor(color), depth);
+    pRenderer->DrawSolidCircle(FromB2(center), radius, FromB2(axis), ToColor(color), depth);
 }
 
 void Box2DRenderer::DrawSegment(const b2Vec2& p1, const b2Vec2& p2, const b2Color& color)
 {
     SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
     const float depth = pRenderer->NextDepthSlice();
-    pRenderer->DrawSegment(ToVector(p1), ToVector(p2), ToColor(color), depth);
+    pRenderer->DrawSegment(FromB2(p1), FromB2(p2), ToColor(color), depth);
 }
 
 void Box2DRenderer::DrawTransform(const b2Transform& xf)
@@ -109,13 +106,13 @@ void Box2DRenderer::DrawTransform(const b2Transform& xf)
     SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
     const float depth = pRenderer->NextDepthSlice();
     // b2Rot keeps sine and cosine of the angle: the x axis is (c, s), the y axis (-s, c).
-    pRenderer->DrawTransform(ToVector(xf.p), Vector2D(xf.q.c, xf.q.s), Vector2D(-xf.q.s, xf.q.c), depth);
+    pRenderer->DrawTransform(FromB2(xf.p), Vector2D(xf.q.c, xf.q.s), Vector2D(-xf.q.s, xf.q.c), depth);
 }
 
 void Box2DRenderer::DrawPoint(const b2Vec2& p, float size, const b2Color& color)
 {
     SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
     const float depth = pRenderer->NextDepthSlice();
-    pRenderer->DrawPoint(ToVector(p), size, ToColor(color), depth);
+    pRenderer->DrawPoint(FromB2(p), size, ToColor(color), depth);
 }
 } // namespace Vemox

@@ -32,6 +32,7 @@ PhysicsWorld* PhysicsWorld::GetInstance()
 
 void PhysicsWorld::DestroyInstance()
 {
+    // Through GetInstance on purpose, as the framework's teardown does: without a world it makes one first.
     PhysicsWorld* pInstance = GetInstance();
     if (pInstance->m_pWorld != nullptr)
     {

@@ -1,6 +1,7 @@
 // Body creation from a RigidBodyDefinition, fixture creation per shape kind, and the thin body accessors.
 #include "framework/Physics/RigidBody.h"
 
+#include "framework/Physics/Box2DConversions.h"
 #include "framework/Physics/PhysicsWorld.h"
 #include "framework/VemoxCore/VemoxAssert.h"
 
@@ -25,15 +26,6 @@ b2BodyType ToBox2DType(BodyType type)
     default:
         return b2_staticBody;
     }
-}
-
-b2Vec2 ToB2(const Vector2D& v)
-{
-    return b2Vec2(v.x, v.y);
-}
-Vector2D FromB2(const b2Vec2& v)
-{
-    return Vector2D(v.x, v.y);
 }
 } // namespace
 

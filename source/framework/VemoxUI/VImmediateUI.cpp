@@ -12,6 +12,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <string>
 
 namespace Vemox
 {
@@ -63,6 +65,36 @@ char* g_pClipboardText = nullptr;
 constexpr Uint32 ButtonMasks[3] = {SDL_BUTTON_LMASK, SDL_BUTTON_RMASK, SDL_BUTTON_MMASK};
 // ImGui rejects a frame without a positive time step; a timer may well report 0 on the first frame.
 constexpr float SmallestDeltaTime = 1.0e-5f;
+
+// The UI library's settings loader takes time that grows with the square of the window entries, so a
+// large settings file could hold up start-up and shutdown for seconds or minutes.
+constexpr size_t MaxSettingsFileBytes = 64 * 1024;
+constexpr int MaxSettingsWindowEntries = 1000;
+
+// Before the library's first frame loads the settings file: a file over the limits is not loaded (the
+// UI starts with its defaults), and the library, which believes it loaded, writes a fresh one at
+// shutdown.
+void RefuseLargeSettingsFile(const char* pFileName)
+{
+    std::FILE* pFile = pFileName != nullptr ? std::fopen(pFileName, "rb") : nullptr;
+    if (pFile == nullptr)
+        return;
+    // One byte over the limit is enough to know.
+    std::string content(MaxSettingsFileBytes + 1, '\0');
+    content.resize(std::fread(content.data(), 1, content.size(), pFile));
+    std::fclose(pFile);
+    int windowEntries = 0;
+    for (size_t at = content.find("[Window]["); at != std::string::npos;
+         at = content.find("[Window][", at + 1))
+        ++windowEntries;
+    if (content.size() <= MaxSettingsFileBytes && windowEntries <= MaxSettingsWindowEntries)
+        return;
+    std::printf("Warning: Settings file \"%s\" not loaded: it is larger than %zu bytes or has more than %d "
+                "window entries. The UI starts with its defaults and writes a fresh file on exit.\n",
+                pFileName, MaxSettingsFileBytes, MaxSettingsWindowEntries);
+    std::fflush(stdout);
+    ImGui::LoadIniSettingsFromMemory("");
+}
 
 const char* GetClipboardText(void*)
 {
@@ -205,6 +237,7 @@ void VImmediateUI::CreateHeadlessContext(float displayWidth, float displayHeight
     int width = 0;
     int height = 0;
     io.Fonts->GetTexDataAsRGBA32(&pPixels, &width, &height); // a frame cannot start without the atlas
+    SDLDebugRenderer2D::SetUiFrameOpen(false);               // a new context has no frame open
 }
 
 void VImmediateUI::SetupIO(ImGuiIO& io)
@@ -248,7 +281,9 @@ void VImmediateUI::Initialize(SDL_Window* pWindow, bool* pShouldQuit)
     }
     ImGuiIO& io = ImGui::GetIO();
     SetupIO(io);
+    RefuseLargeSettingsFile(io.IniFilename);
 
+    // LoadShaders is static, yet the framework's start-up makes sure the renderer exists first; keep it.
     SDLDebugRenderer2D::GetInstance();
     g_Program = SDLDebugRenderer2D::LoadShaders(VertexShaderSource, FragmentShaderSource);
     g_TextureLocation = glGetUniformLocation(g_Program, "_texture");
@@ -376,10 +411,12 @@ void VImmediateUI::NewFrame(float deltaTime, SDL_Window* pWindow)
 
     SDL_ShowCursor(io.MouseDrawCursor ? 0 : 1);
     ImGui::NewFrame();
+    SDLDebugRenderer2D::SetUiFrameOpen(true);
 }
 
 void VImmediateUI::Render()
 {
+    SDLDebugRenderer2D::SetUiFrameOpen(false);
     ImGui::Render();
     RenderDrawLists(ImGui::GetDrawData());
 }
@@ -482,6 +519,7 @@ void VImmediateUI::Shutdown()
     }
     m_OwnsContext = false;
     m_pShouldQuit = nullptr;
+    SDLDebugRenderer2D::SetUiFrameOpen(false);
 }
 
 bool VImmediateUI::WantsInput()

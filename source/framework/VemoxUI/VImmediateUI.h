@@ -19,7 +19,8 @@ public:
 
     /// Once, after the OpenGL context and the debug renderer exist. Creates the UI library's context
     /// when there is none. pShouldQuit: the window's quit flag (not owned), set by a quit request
-    /// that reaches the UI's event pump.
+    /// that reaches the UI's event pump. A settings file over 64 KiB or 1000 window entries is not
+    /// loaded (one warning line); the UI starts with its defaults and writes a fresh file on exit.
     void Initialize(SDL_Window* pWindow, bool* pShouldQuit);
 
     /// The UI's event pump for frames when the UI captures mouse or keyboard: applies the first event

@@ -1,5 +1,5 @@
 // Angle wrapping, the direction of motion, the agent's body and its drawing.
-#include "AgentTestFixture.h"
+#include "PhysicsTestFixture.h"
 
 #include "framework/Agents/BaseAgent.h"
 #include "framework/Physics/RigidBody.h"
@@ -45,7 +45,7 @@ TEST(NormalizeAngle, LargeAnglesKeepTheirDirection)
     }
 }
 
-using BaseAgentTest = AgentTest;
+using BaseAgentTest = Vemox::Testing::PhysicsTest;
 
 TEST_F(BaseAgentTest, NewAgentIsADynamicCircleAtTheOriginInYellow)
 {

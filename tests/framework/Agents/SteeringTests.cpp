@@ -1,6 +1,7 @@
 // Seek's desired velocity and debug line, and the steering agent's velocity blend, auto-orientation
 // and angular clamp.
-#include "AgentTestFixture.h"
+#include "FixedSteering.h"
+#include "PhysicsTestFixture.h"
 
 #include "framework/Physics/RigidBody.h"
 
@@ -14,7 +15,7 @@ using Vemox::SteeringOutput;
 using Vemox::TargetData;
 using Vemox::Vector2D;
 
-using SeekTest = AgentTest;
+using SeekTest = Vemox::Testing::PhysicsTest;
 
 TEST_F(SeekTest, HeadsForTheTargetAtTheAgentsMaximumSpeed)
 {
@@ -77,12 +78,12 @@ TEST_F(SeekTest, DrawsAFiveUnitGreenLineOnlyWhenAskedTo)
     }
 }
 
-class SteeringAgentTest : public AgentTest
+class SteeringAgentTest : public Vemox::Testing::PhysicsTest
 {
 protected:
     void SetUp() override
     {
-        AgentTest::SetUp();
+        PhysicsTest::SetUp();
         m_pAgent = new SteeringAgent(1.f);
         m_pAgent->SetMass(1.f);
         m_pAgent->SetSteeringBehavior(&m_Steering);
@@ -90,7 +91,7 @@ protected:
     void TearDown() override
     {
         delete m_pAgent;
-        AgentTest::TearDown();
+        PhysicsTest::TearDown();
     }
 
     FixedSteering m_Steering;

@@ -1,6 +1,7 @@
 // Box2D's debug view drawn through a real OpenGL context (SDL's offscreen driver): where two
 // bodies' circles overlap, the shape drawn later covers the earlier one's outline and fill.
-#include "../SDLDebugRenderer2D/OffscreenContext.h"
+#include "OffscreenContext.h"
+#include "PhysicsTestFixture.h"
 
 #include "framework/Physics/PhysicsWorld.h"
 #include "framework/Physics/RigidBody.h"
@@ -23,19 +24,14 @@ Rgb ToRgb(const DebugVertex& v)
             static_cast<int>(std::lround(v.b * 255.f))};
 }
 
-class Box2DRendererGLTest : public ::testing::Test
+class Box2DRendererGLTest : public Testing::PhysicsTest
 {
 protected:
     void SetUp() override
     {
+        PhysicsTest::SetUp();
         m_pRenderer = SDLDebugRenderer2D::GetInstance();
         m_pRenderer->Initialize(&m_Camera);
-        PhysicsWorld::GetInstance();
-    }
-    void TearDown() override
-    {
-        PhysicsWorld::DestroyInstance();
-        SDLDebugRenderer2D::DestroyInstance();
     }
 
     /// Whether any pixel of the row through world point p, within +-radius pixels, has the colour.

@@ -13,12 +13,12 @@ using Vemox::SDLDebugRenderer2D;
 
 namespace
 {
-class Box2DRendererTest : public PhysicsTest
+class Box2DRendererTest : public Vemox::Testing::PhysicsTest
 {
 protected:
     void SetUp() override
     {
-        PhysicsTest::SetUp();
+        Vemox::Testing::PhysicsTest::SetUp();
         m_pRenderer = SDLDebugRenderer2D::GetInstance();
     }
 

@@ -12,7 +12,7 @@ using Vemox::RigidBody;
 using Vemox::RigidBodyDefinition;
 using Vemox::Vector2D;
 
-using PhysicsWorldTest = PhysicsTest;
+using PhysicsWorldTest = Vemox::Testing::PhysicsTest;
 
 TEST_F(PhysicsWorldTest, WorldHasNoGravityAndTheDocumentedSolverSwitches)
 {
@@ -98,7 +98,7 @@ TEST_F(PhysicsWorldTest, DestroyInstanceForgetsTheWorldEvenWhenCalledWithoutOne)
     EXPECT_EQ(pFresh->GetWorld()->GetBodyCount(), 0);
 }
 
-using PhysicsWorldDeathTest = PhysicsTest;
+using PhysicsWorldDeathTest = Vemox::Testing::PhysicsTest;
 
 TEST_F(PhysicsWorldDeathTest, DestroyingTheWorldUnderALiveBodyStopsTheProgram)
 {

@@ -24,7 +24,7 @@ RigidBodyDefinition DynamicDefinition()
 }
 } // namespace
 
-using RigidBodyTest = PhysicsTest;
+using RigidBodyTest = Vemox::Testing::PhysicsTest;
 
 TEST_F(RigidBodyTest, DefinitionFieldsReachTheBox2DBody)
 {
@@ -240,7 +240,7 @@ public:
 };
 } // namespace
 
-using RigidBodyDeathTest = PhysicsTest;
+using RigidBodyDeathTest = Vemox::Testing::PhysicsTest;
 
 TEST_F(RigidBodyDeathTest, ABodyRequestedDuringAStepIsNotCreatedAndItsAccessorsStop)
 {

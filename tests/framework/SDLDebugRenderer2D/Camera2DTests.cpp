@@ -1,4 +1,6 @@
 // Camera view bounds, pixel/world conversions, and pan and zoom from the frame's input records.
+#include "InputRecords.h"
+
 #include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/Camera2D.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLFrame/InputManager.h"
 
@@ -19,13 +21,7 @@ protected:
 
     static void AddRecord(InputType type, InputState state, int code, int x, int y)
     {
-        InputEvent record;
-        record.type = type;
-        record.state = state;
-        record.data.code = code;
-        record.data.x = x;
-        record.data.y = y;
-        InputManager::GetInstance()->AddInputEvent(record);
+        InputManager::GetInstance()->AddInputEvent(Testing::MakeInputRecord(type, state, code, x, y));
     }
     static void RightDown(int x, int y) { AddRecord(InputType::MouseButton, InputState::Down, 3, x, y); }
     static void RightUp(int x, int y) { AddRecord(InputType::MouseButton, InputState::Released, 3, x, y); }

@@ -278,8 +278,21 @@ protected:
     }
     void TearDown() override
     {
+        SDLDebugRenderer2D::SetUiFrameOpen(false);
         ImGui::DestroyContext();
         DebugBatchTest::TearDown();
+    }
+
+    // A UI frame as a driver runs it: the renderer is told when the frame opens and before it closes.
+    static void BeginUiFrame()
+    {
+        ImGui::NewFrame();
+        SDLDebugRenderer2D::SetUiFrameOpen(true);
+    }
+    static void EndUiFrame()
+    {
+        SDLDebugRenderer2D::SetUiFrameOpen(false);
+        ImGui::Render();
     }
 
     /// Bounding box of the overlay's glyph quads (its draw list holds nothing else: no background).
@@ -301,10 +314,10 @@ TEST_F(OverlayTextTest, LabelIsDrawnAtItsScreenPositionInTheTopLeftOverlay)
     // Frames of a real run: the overlay window has moved away from the top-left if not pinned.
     for (int frame = 0; frame < 3; ++frame)
     {
-        ImGui::NewFrame();
+        BeginUiFrame();
         ImGui::SetNextWindowPos(ImVec2(300.f, 200.f), ImGuiCond_FirstUseEver);
         m_Renderer.DrawString(Vector2D(0.f, 0.f), "label %d", frame);
-        ImGui::Render();
+        EndUiFrame();
     }
     const ImGuiWindow* pOverlay = ImGui::FindWindowByName("Overlay");
     ASSERT_NE(pOverlay, nullptr);
@@ -331,21 +344,21 @@ TEST_F(OverlayTextTest, OverlayNeverTakesTheMouse)
     io.MousePos = ImVec2(100.f, 100.f); // inside the overlay, which spans to the label at (450, 225)
     for (int frame = 0; frame < 3; ++frame)
     {
-        ImGui::NewFrame();
+        BeginUiFrame();
         m_Renderer.DrawString(Vector2D(0.f, 0.f), "label");
-        ImGui::Render();
+        EndUiFrame();
     }
     EXPECT_FALSE(io.WantCaptureMouse);
 
     // An ordinary window under the pointer does take it.
     for (int frame = 0; frame < 3; ++frame)
     {
-        ImGui::NewFrame();
+        BeginUiFrame();
         ImGui::SetNextWindowPos(ImVec2(50.f, 50.f));
         ImGui::SetNextWindowSize(ImVec2(100.f, 100.f));
         ImGui::Begin("Panel");
         ImGui::End();
-        ImGui::Render();
+        EndUiFrame();
     }
     EXPECT_TRUE(io.WantCaptureMouse);
 }
@@ -354,12 +367,12 @@ TEST_F(OverlayTextTest, LabelsStayBehindPanels)
 {
     for (int frame = 0; frame < 3; ++frame)
     {
-        ImGui::NewFrame();
+        BeginUiFrame();
         ImGui::Begin("Panel");
         ImGui::End();
         if (frame > 0) // the labels appear after the panel, as when a switch turns them on
             m_Renderer.DrawString(Vector2D(0.f, 0.f), "label");
-        ImGui::Render();
+        EndUiFrame();
     }
     const ImDrawData* pDrawData = ImGui::GetDrawData();
     ASSERT_EQ(pDrawData->CmdListsCount, 2);
@@ -374,6 +387,24 @@ TEST_F(OverlayTextTest, NoUiCallsOutsideAFrame)
     m_Renderer.DrawString(Vector2D(0.f, 0.f), "between frames");
     EXPECT_EQ(texts.size(), 1u);
     EXPECT_EQ(ImGui::FindWindowByName("Overlay"), nullptr);
+}
+
+TEST_F(OverlayTextTest, LabelsAfterTheFrameClosedStayOutOfTheUi)
+{
+    std::vector<DebugText> texts;
+    m_Renderer.SetTextRecorder(&texts);
+    BeginUiFrame();
+    EndUiFrame();
+    // The context is still there, but its frame is over: a label now must not open a window.
+    m_Renderer.DrawString(Vector2D(0.f, 0.f), "after the frame");
+    EXPECT_EQ(texts.size(), 1u);
+    EXPECT_EQ(ImGui::FindWindowByName("Overlay"), nullptr);
+
+    // The next reported frame takes labels again.
+    BeginUiFrame();
+    m_Renderer.DrawString(Vector2D(0.f, 0.f), "in the frame");
+    EndUiFrame();
+    EXPECT_NE(ImGui::FindWindowByName("Overlay"), nullptr);
 }
 } // namespace
 } // namespace Vemox

@@ -1,6 +1,10 @@
-// The input queue's queries, and the window's event pump turning pushed SDL events into input records.
-// The pump runs on SDL's dummy video driver: no display and no OpenGL needed.
+// The input queue's queries, and the window's event pump turning pushed SDL events into input records
+// (also as the camera pans with them). The pump runs on SDL's dummy video driver: no display and no
+// OpenGL needed.
+#include "InputRecords.h"
+
 #include "framework/VemoxCore/VemoxException.h"
+#include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/Camera2D.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLFrame/InputManager.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLFrame/SDLWindow.h"
 
@@ -15,19 +19,10 @@ using Vemox::InputManager;
 using Vemox::InputState;
 using Vemox::InputType;
 using Vemox::MouseData;
+using Vemox::Testing::MakeInputRecord;
 
 namespace
 {
-InputEvent MakeRecord(InputType type, InputState state, int code, int x = 0, int y = 0)
-{
-    InputEvent record;
-    record.type = type;
-    record.state = state;
-    record.data.code = code;
-    record.data.x = x;
-    record.data.y = y;
-    return record;
-}
 
 class InputManagerTest : public ::testing::Test
 {
@@ -56,10 +51,10 @@ TEST_F(InputManagerTest, EmptyQueueAnswersFalseAndZeros)
 
 TEST_F(InputManagerTest, ButtonQueriesMatchStateAndButton)
 {
-    m_pInput->AddInputEvent(MakeRecord(InputType::MouseButton, InputState::Released, 3, 40, 50));
-    m_pInput->AddInputEvent(MakeRecord(InputType::MouseButton, InputState::Down, 1, 10, 20));
+    m_pInput->AddInputEvent(MakeInputRecord(InputType::MouseButton, InputState::Released, 3, 40, 50));
+    m_pInput->AddInputEvent(MakeInputRecord(InputType::MouseButton, InputState::Down, 1, 10, 20));
     // A key whose scan code equals a button number is not a mouse button.
-    m_pInput->AddInputEvent(MakeRecord(InputType::Keyboard, InputState::Down, 3));
+    m_pInput->AddInputEvent(MakeInputRecord(InputType::Keyboard, InputState::Down, 3));
 
     EXPECT_TRUE(m_pInput->IsMouseButtonDown(1));
     EXPECT_FALSE(m_pInput->IsMouseButtonUp(1));
@@ -77,10 +72,10 @@ TEST_F(InputManagerTest, ButtonQueriesMatchStateAndButton)
 
 TEST_F(InputManagerTest, GetMouseDataTakesFirstMatchInArrivalOrder)
 {
-    m_pInput->AddInputEvent(MakeRecord(InputType::MouseWheel, InputState::Down, 0, 0, 1));
-    m_pInput->AddInputEvent(MakeRecord(InputType::MouseMotion, InputState::Down, 0, 7, 8));
-    m_pInput->AddInputEvent(MakeRecord(InputType::MouseWheel, InputState::Down, 0, 0, -2));
-    m_pInput->AddInputEvent(MakeRecord(InputType::MouseMotion, InputState::Down, 0, 9, 10));
+    m_pInput->AddInputEvent(MakeInputRecord(InputType::MouseWheel, InputState::Down, 0, 0, 1));
+    m_pInput->AddInputEvent(MakeInputRecord(InputType::MouseMotion, InputState::Down, 0, 7, 8));
+    m_pInput->AddInputEvent(MakeInputRecord(InputType::MouseWheel, InputState::Down, 0, 0, -2));
+    m_pInput->AddInputEvent(MakeInputRecord(InputType::MouseMotion, InputState::Down, 0, 9, 10));
 
     EXPECT_TRUE(m_pInput->IsMouseScrolling());
     EXPECT_TRUE(m_pInput->IsMouseMoving());
@@ -90,13 +85,15 @@ TEST_F(InputManagerTest, GetMouseDataTakesFirstMatchInArrivalOrder)
     EXPECT_EQ(m_pInput->GetMouseData(InputType::MouseMotion, 1).x, 0);
 }
 
-// The pump under test reads the mouse position from SDL's mouse state, which a plain (non-OpenGL)
+// The pump under test reads the motion position from SDL's mouse state, which a plain (non-OpenGL)
 // window on the dummy driver lets the test set.
 class ProcessEventsTest : public ::testing::Test
 {
 protected:
     static constexpr int MouseX = 120;
     static constexpr int MouseY = 80;
+    static constexpr int ButtonX = 5;
+    static constexpr int ButtonY = 6;
 
     static void SetUpTestSuite()
     {
@@ -138,8 +135,8 @@ protected:
         SDL_Event event{};
         event.type = type;
         event.button.button = button;
-        event.button.x = 5; // the pump takes the position from the mouse state, not from here
-        event.button.y = 6;
+        event.button.x = ButtonX; // where the button went down, not where the pointer is now
+        event.button.y = ButtonY;
         return Push(event);
     }
     static Uint32 PushType(Uint32 type)
@@ -190,8 +187,8 @@ TEST_F(ProcessEventsTest, KeysAndClickBecomeRecordsInArrivalOrder)
         EXPECT_EQ(records[i].data.code, expected[i].code);
         EXPECT_EQ(records[i].data.timestamp, expected[i].timestamp);
         const bool isButton = expected[i].type == InputType::MouseButton;
-        EXPECT_EQ(records[i].data.x, isButton ? MouseX : 0);
-        EXPECT_EQ(records[i].data.y, isButton ? MouseY : 0);
+        EXPECT_EQ(records[i].data.x, isButton ? ButtonX : 0);
+        EXPECT_EQ(records[i].data.y, isButton ? ButtonY : 0);
         EXPECT_EQ(records[i].data.dx, 0);
         EXPECT_EQ(records[i].data.dy, 0);
     }
@@ -262,6 +259,38 @@ TEST_F(ProcessEventsTest, UnlistedEventsLeaveNoRecordAndQuitOnlySetsTheFlag)
     EXPECT_TRUE(m_Window.m_ShouldQuit);
     EXPECT_EQ(SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT), 0)
         << "the pump must drain SDL's queue";
+}
+
+TEST_F(ProcessEventsTest, AQuickRightDragMovesThePictureWithThePointer)
+{
+    Vemox::Camera2D camera(Vemox::Vector2D(0.f, 0.f), 20.f, 901, 451);
+    const Vemox::Vector2D grabbed = camera.ScreenToWorld(MouseX, MouseY);
+    // The press and the first motion arrive in one frame: the grab is where the button went down.
+    SDL_Event press{};
+    press.type = SDL_MOUSEBUTTONDOWN;
+    press.button.button = SDL_BUTTON_RIGHT;
+    press.button.x = MouseX;
+    press.button.y = MouseY;
+    Push(press);
+    SDL_WarpMouseInWindow(s_pMouseWindow, MouseX + 60, MouseY); // SDL's state moves, a motion is queued
+    m_Window.ProcessEvents();
+    camera.Update();
+    EXPECT_NEAR(camera.WorldToScreen(grabbed).x, MouseX + 60, 0.5f);
+    // Several motions in one frame: the camera pans to the first record, which holds the latest position.
+    SDL_WarpMouseInWindow(s_pMouseWindow, MouseX + 70, MouseY + 10);
+    SDL_WarpMouseInWindow(s_pMouseWindow, MouseX + 80, MouseY + 20);
+    m_Window.ProcessEvents();
+    camera.Update();
+    EXPECT_NEAR(camera.WorldToScreen(grabbed).x, MouseX + 80, 0.5f);
+    EXPECT_NEAR(camera.WorldToScreen(grabbed).y, MouseY + 20, 0.5f);
+}
+
+TEST(SDLWindowDriver, OnlyANamedDriverMayShowNothing)
+{
+    // SDL_VIDEODRIVER is a comma-separated list, read in any letter case.
+    EXPECT_TRUE(Vemox::SDLWindow::IsDriverRequested("offscreen", "x11,OffScreen"));
+    EXPECT_FALSE(Vemox::SDLWindow::IsDriverRequested("offscreen", nullptr));
+    EXPECT_FALSE(Vemox::SDLWindow::IsDriverRequested("offscreen", "offscreen2,x11"));
 }
 
 TEST_F(ProcessEventsTest, FrameWithoutEventsEmptiesTheQueue)

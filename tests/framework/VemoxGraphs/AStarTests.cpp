@@ -3,7 +3,7 @@
 // search's exact paths on random graphs full of ties, and storage reused from search to search.
 #include "framework/VemoxAI/VemoxGraphs/AStar.h"
 #include "framework/VemoxAI/VemoxGraphs/GridGraph.h"
-#include "support/DocumentedAStar.h"
+#include "DocumentedAStar.h"
 
 #include <gtest/gtest.h>
 
@@ -51,7 +51,8 @@ void Connect(Grid& graph, int from, int to, float cost)
     graph.AddConnection(new GraphConnection(from, to, cost));
 }
 
-std::vector<int> FindPathIndices(Grid& graph, int start, int goal, Heuristic heuristic = Zero)
+// Searches through a read-only graph: the pathfinder never changes what it searches.
+std::vector<int> FindPathIndices(const Grid& graph, int start, int goal, Heuristic heuristic = Zero)
 {
     Pathfinder pathfinder(&graph, heuristic);
     std::vector<int> indices;

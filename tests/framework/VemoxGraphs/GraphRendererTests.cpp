@@ -43,6 +43,7 @@ protected:
         // DrawString needs a camera and places its text in a UI window of the current frame.
         VImmediateUI::CreateHeadlessContext(901.f, 451.f);
         ImGui::NewFrame();
+        SDLDebugRenderer2D::SetUiFrameOpen(true);
 
         m_pRenderer = SDLDebugRenderer2D::GetInstance();
         m_pRenderer->DiscardFrame();
@@ -61,6 +62,7 @@ protected:
         m_pRenderer->SetTextRecorder(nullptr);
         m_pRenderer->SetActiveCamera(nullptr);
         m_pRenderer->DiscardFrame();
+        SDLDebugRenderer2D::SetUiFrameOpen(false);
         ImGui::EndFrame();
         ImGui::DestroyContext();
     }

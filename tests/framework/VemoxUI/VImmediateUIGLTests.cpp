@@ -1,8 +1,9 @@
 // The UI integration on the program's window and OpenGL context (SDL's offscreen driver): quit
 // requests and press latches through the UI pump, frame start, drawing, the OpenGL state around
 // RenderDrawLists, the clipboard hooks and the settings file.
-#include "SDLDebugRenderer2D/OffscreenContext.h"
+#include "OffscreenContext.h"
 
+#include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/Camera2D.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/SDLDebugRenderer2D.h"
 #include "framework/VemoxUI/VImmediateUI.h"
 
@@ -11,6 +12,8 @@
 #include <imgui.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <unistd.h>
 
@@ -199,6 +202,32 @@ TEST_F(VImmediateUIGLTest, WindowIsDrawnWithTheStyle)
     EXPECT_TRUE(Testing::Near(m_Context.ReadPixel(300, 80), Rgb{77, 77, 77}));
 }
 
+TEST_F(VImmediateUIGLTest, DebugRendererLabelsGoIntoTheOpenUiFrame)
+{
+    Camera2D camera(Vector2D(0.f, 0.f), 20.f, 901, 451);
+    SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
+    pRenderer->SetActiveCamera(&camera);
+    EXPECT_FALSE(SDLDebugRenderer2D::IsUiFrameOpen());
+
+    // Two frames: the library keeps a new auto-sized window hidden in its first frame.
+    for (int frame = 0; frame < 2; ++frame)
+    {
+        m_UI.NewFrame(1.f / 60.f, GetSDLWindow());
+        EXPECT_TRUE(SDLDebugRenderer2D::IsUiFrameOpen());
+        pRenderer->DrawString(Vector2D(0.f, 0.f), "label");
+        m_UI.Render();
+        // Closed before the library ends its frame, so no label can reach a finished frame.
+        EXPECT_FALSE(SDLDebugRenderer2D::IsUiFrameOpen());
+    }
+
+    // The label's window is the frame's only one.
+    const ImDrawData* pDrawData = ImGui::GetDrawData();
+    ASSERT_NE(pDrawData, nullptr);
+    ASSERT_EQ(pDrawData->CmdListsCount, 1);
+    EXPECT_GT(pDrawData->CmdLists[0]->VtxBuffer.Size, 0);
+    pRenderer->SetActiveCamera(nullptr);
+}
+
 TEST_F(VImmediateUIGLTest, EmptyUiFrameIssuesNoDrawCall)
 {
     m_UI.NewFrame(1.f / 60.f, GetSDLWindow());
@@ -298,6 +327,37 @@ TEST_F(VImmediateUIGLTest, ShutdownWritesTheSettingsFile)
     const size_t length = std::fread(content, 1, sizeof(content) - 1, pFile);
     std::fclose(pFile);
     EXPECT_NE(std::string(content, length).find("[Window][Settings Panel]"), std::string::npos);
+}
+
+TEST_F(VImmediateUIGLTest, ALargeSettingsFileIsNotLoadedAndReplacedOnExit)
+{
+    m_UI.Shutdown(); // start over with a settings file in place
+    std::string entries;
+    for (int i = 0; i < 1001; ++i)
+        entries += "[Window][w" + std::to_string(i) + "]\nPos=10,10\n\n";
+    const std::string threeEntries = entries.substr(0, entries.find("[Window][w3]"));
+    // Loaded; too many window entries in few bytes; few entries in too many bytes.
+    for (const std::string& settings : {threeEntries, entries, threeEntries + std::string(64 * 1024, ';')})
+    {
+        std::ofstream("imgui.ini") << settings;
+        VImmediateUI ui;
+        testing::internal::CaptureStdout();
+        ui.Initialize(GetSDLWindow(), &m_ShouldQuit);
+        const std::string output = testing::internal::GetCapturedStdout();
+        ui.NewFrame(1.f / 60.f, GetSDLWindow());
+        ImGui::Render();
+        const bool loaded =
+            std::string(ImGui::SaveIniSettingsToMemory()).find("[Window][w1]") != std::string::npos;
+        ui.Shutdown();
+        std::stringstream written;
+        written << std::ifstream("imgui.ini").rdbuf();
+
+        const bool refused = settings != threeEntries;
+        EXPECT_EQ(loaded, !refused) << settings.size() << " bytes";
+        EXPECT_EQ(output.rfind("Warning: Settings file \"imgui.ini\" not loaded", 0) == 0, refused) << output;
+        // A refused file is replaced by a fresh one on exit.
+        EXPECT_EQ(written.str().find("[Window][w1]") == std::string::npos, refused);
+    }
 }
 } // namespace
 } // namespace Vemox

@@ -2,6 +2,8 @@
 // Fields are owned by the blackboard; values that are pointers are never followed or deleted.
 #pragma once
 
+#include "framework/VemoxCore/Fnv1a.h"
+
 #include <cstdio>
 #include <string>
 #include <typeinfo>
@@ -41,16 +43,7 @@ std::string GetReadableTypeName(const std::type_info& type);
 /// agent and frame, where this beats the library's general-purpose string hash.
 struct BlackboardNameHash
 {
-    size_t operator()(const std::string& name) const noexcept
-    {
-        size_t hash = 14695981039346656037ull;
-        for (const char c : name)
-        {
-            hash ^= static_cast<unsigned char>(c);
-            hash *= 1099511628211ull;
-        }
-        return hash;
-    }
+    size_t operator()(const std::string& name) const noexcept { return static_cast<size_t>(Fnv1a(name)); }
 };
 
 /// Case-sensitive name -> value store. Owns its fields, not what their values point to.

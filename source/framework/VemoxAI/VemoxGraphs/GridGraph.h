@@ -115,6 +115,7 @@ protected:
     bool m_IsConnectedDiagonally;
     float m_DefaultCostStraight;
     float m_DefaultCostDiagonal;
+    // Never read by the grid itself; kept because the framework's grid graph carries them for derived grids.
     std::vector<Vector2D> m_StraightDirections;
     std::vector<Vector2D> m_DiagonalDirections;
 };

@@ -4,31 +4,21 @@
 # program quits with the pointer resting on the panel. Usage: test_scene.sh PATH_TO_test_scene
 set -euo pipefail
 
-app="$(realpath "$1")"
+# shellcheck source=SCRIPTDIR/../../../support/e2e_common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../../support/e2e_common.sh"
+
+program="$(realpath "$1")"
 # A display of its own, so that no other test moves this pointer.
-if [ -z "${VEMOX_SCENE_DISPLAY_READY:-}" ]; then
-  export VEMOX_SCENE_DISPLAY_READY=1
-  exec xvfb-run -a -s "-screen 0 1280x720x24" "$0" "$@"
-fi
+e2e_own_display VEMOX_SCENE_DISPLAY_READY "$0" "$@"
 
-work="$(mktemp -d)"
-export XDG_RUNTIME_DIR="$work"
-export SDL_VIDEODRIVER=x11
-cd "$work"
-pid=""
-cleanup() {
-  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill -KILL "$pid"; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
+e2e_enter_work_folder
 
+# A wrong pixel is counted and the checks go on, so one run reports every mismatch.
 failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+mismatch() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-"$app" >"$work/out.txt" 2>&1 &
-pid=$!
-wid="$(timeout 20 xdotool search --sync --onlyvisible --pid "$pid" | head -n 1)"
-[ -n "$wid" ] || { echo "FAIL: the test scene window did not appear"; cat "$work/out.txt"; exit 1; }
+start_program
+find_window 20
 sleep 1
 
 shot() { import -window "$wid" "$work/shot.png"; }
@@ -43,7 +33,7 @@ expect() {
   read -r ar ag ab <<<"$actual"
   if [ $((ar > r ? ar - r : r - ar)) -gt 3 ] || [ $((ag > g ? ag - g : g - ag)) -gt 3 ] ||
     [ $((ab > b ? ab - b : b - ab)) -gt 3 ]; then
-    fail "$name: pixel ($x, $y) is ($actual), expected ($r $g $b)"
+    mismatch "$name: pixel ($x, $y) is ($actual), expected ($r $g $b)"
   fi
 }
 grey=(77 77 77)      # the clear colour 0.3
@@ -62,7 +52,7 @@ expect "UI panel background" 790 420 40 38 41
 # The label's glyphs, (230, 153, 153) at the style's alpha 0.6, start at pixel (225, 113).
 label_pixels="$(convert "$work/shot.png" -crop 120x20+222+110 +repage txt:- |
   sed -n 's/.*srgb(\([0-9]*\),\([0-9]*\),\([0-9]*\)).*/\1 \2 \3/p' | awk '$1 - $2 > 30 { n++ } END { print n + 0 }')"
-[ "$label_pixels" -gt 20 ] || fail "label: only $label_pixels text-coloured pixels near (225, 113)"
+[ "$label_pixels" -gt 20 ] || mismatch "label: only $label_pixels text-coloured pixels near (225, 113)"
 
 # Right-drag by 10 pixels to the right: the world follows the cursor, the square spans x 573..618.
 xdotool mousemove --window "$wid" 450 225
@@ -105,23 +95,12 @@ expect "marker after the click" 315 158 "${blue[@]}"
 
 # Quit while the pointer rests on the panel, where the UI's event pump runs.
 kill -TERM "$pid"
-status=0
-for _ in $(seq 50); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-if kill -0 "$pid" 2>/dev/null; then
-  fail "the program did not quit while the UI had the mouse"
-else
-  wait "$pid" || status=$?
-  [ "$status" -eq 0 ] || fail "exit code $status after a quit request"
-  grep -q '^\[Window\]\[Test Panel\]' imgui.ini 2>/dev/null || fail "imgui.ini was not written at shutdown"
-fi
-pid=""
+wait_for_exit 5
+[ "$rc" -eq 0 ] || mismatch "exit code $rc after a quit request"
+grep -q '^\[Window\]\[Test Panel\]' imgui.ini 2>/dev/null || mismatch "imgui.ini was not written at shutdown"
 
 if [ "$failures" -ne 0 ]; then
-  echo "program output:"
-  cat "$work/out.txt"
+  e2e_show_program_output
   exit 1
 fi
 echo "test scene: all checks passed"

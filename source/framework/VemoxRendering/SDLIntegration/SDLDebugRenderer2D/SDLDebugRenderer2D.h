@@ -60,8 +60,8 @@ public:
     void DrawSolidCircle(const Vector2D& center, float radius, const Vector2D& axis, const Color& color,
                          float depth);
     void DrawTransform(const Vector2D& position, const Vector2D& xAxis, const Vector2D& yAxis, float depth);
-    /// printf-style text at a world position, drawn by the UI in its "Overlay" window. Needs a camera
-    /// and a current Dear ImGui frame; does nothing without a camera.
+    /// printf-style text at a world position, drawn by the UI in its "Overlay" window. Does nothing
+    /// without a camera; without an open UI frame (see SetUiFrameOpen) the text is only recorded.
     void DrawString(const Vector2D& position, const char* format, ...) __attribute__((format(printf, 3, 4)));
 
     /// Pixels around the view within which drawing is kept, so that what lies just off screen (a label
@@ -88,6 +88,12 @@ public:
     const std::vector<DebugVertex>& GetTriangles() const { return m_Triangles; }
     float GetCurrentDepth() const { return m_CurrentDepth; }
 
+    /// Whoever starts and ends Dear ImGui frames reports it here: true right after ImGui::NewFrame, false
+    /// before ImGui::EndFrame or ImGui::Render. VImmediateUI's NewFrame and Render do it; a driver that
+    /// calls the UI library directly must do it too. Process-wide, like the UI library's context.
+    static void SetUiFrameOpen(bool isOpen) { s_IsUiFrameOpen = isOpen; }
+    static bool IsUiFrameOpen() { return s_IsUiFrameOpen; }
+
     /// Installs a list that receives every DrawString (not owned; null to stop recording).
     void SetTextRecorder(std::vector<DebugText>* pRecorder) { m_pTextRecorder = pRecorder; }
 
@@ -108,6 +114,8 @@ private:
                    float size = 1.f);
 
     static SDLDebugRenderer2D* s_pInstance;
+    // Static: it outlives the singleton, since the UI frame belongs to the UI library, not to the renderer.
+    static inline bool s_IsUiFrameOpen = false;
 
     Camera2D* m_pCamera = nullptr;
     float m_CurrentDepth = 0.5f;

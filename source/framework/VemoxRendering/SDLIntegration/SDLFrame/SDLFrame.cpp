@@ -1,5 +1,6 @@
 // OpenGL context set-up with its checks, the per-frame clear and swap, and the frame-rate cap used
-// when the driver refuses vsync (as Xvfb does), so the loop does not spin a core.
+// when the swap does not wait for a display (Xvfb refuses vsync; the offscreen driver has no display),
+// so the loop does not spin a core.
 #include "SDLFrame.h"
 
 #include "framework/VemoxCore/VemoxAssert.h"
@@ -50,7 +51,11 @@ SDLFrame::SDLFrame(SDLWindow* pWindow) : m_pWindow(pWindow)
     {
         std::printf("Warning: Unable to set VSync! SDL Error: %s\n", SDL_GetError());
         std::fflush(stdout);
-
+    }
+    // A driver that shows nothing accepts the swap interval but never waits for a display.
+    m_IsFrameRateCapped = !m_IsVSyncEnabled || SDLWindow::ShowsNothing(SDL_GetCurrentVideoDriver());
+    if (m_IsFrameRateCapped)
+    {
         SDL_DisplayMode mode{};
         const int displayIndex = SDL_GetWindowDisplayIndex(m_pWindow->GetSDLWindow());
         if (displayIndex >= 0 && SDL_GetCurrentDisplayMode(displayIndex, &mode) == 0 && mode.refresh_rate > 0)
@@ -95,7 +100,7 @@ void SDLFrame::BeginFrame()
 
 void SDLFrame::EndFrame()
 {
-    if (!m_IsVSyncEnabled)
+    if (m_IsFrameRateCapped)
         WaitForFrameSlot();
     SDL_GL_SwapWindow(m_pWindow->GetSDLWindow());
 }

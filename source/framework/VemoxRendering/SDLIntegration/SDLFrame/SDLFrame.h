@@ -29,12 +29,16 @@ public:
 
     /// Viewport over the stored window size (not the current one), then clears colour and depth.
     void BeginFrame();
-    /// Swaps the buffers; without vsync it first sleeps so frames come no faster than the display rate.
+    /// Swaps the buffers; when the frame rate is capped it first sleeps so frames come no faster than
+    /// the display rate.
     void EndFrame();
 
     /// The driver accepted a swap interval of 1.
     bool IsVSyncEnabled() const { return m_IsVSyncEnabled; }
-    /// Frames per second EndFrame caps to when vsync is off: the display's refresh rate, 60 when unknown.
+    /// EndFrame paces the frames itself: vsync is off, or the driver shows nothing (offscreen), so the
+    /// swap does not wait.
+    bool IsFrameRateCapped() const { return m_IsFrameRateCapped; }
+    /// Frames per second EndFrame caps to: the display's refresh rate, 60 when unknown.
     int GetFrameRateCap() const { return m_FrameRateCap; }
 
     /// Throws Vemox_Exception unless the context is OpenGL 4.0 or later (major.minor as read from the
@@ -48,6 +52,7 @@ private:
     void* m_GLContext = nullptr; ///< SDL_GLContext
     Color m_ClearColor{0.3f, 0.3f, 0.3f, 1.0f};
     bool m_IsVSyncEnabled = false;
+    bool m_IsFrameRateCapped = true;
     int m_FrameRateCap = 60;
     uint64_t m_CountsPerFrame = 0;   ///< performance-counter ticks per capped frame
     uint64_t m_NextFrameCounter = 0; ///< earliest counter value for the next swap; 0 before the first

@@ -25,6 +25,18 @@ void SDLWindow::CreateWindow(const WindowParams& params)
         std::fprintf(stderr, "SDL Error: %s\n", SDL_GetError());
         throw Vemox_Exception("SDL_Init failed! Cannot create window!");
     }
+    // Without a display SDL falls back to a driver that shows nothing, and the program would draw
+    // unseen and unthrottled until killed. Such a driver is only for a user who names it.
+    const char* pDriver = SDL_GetCurrentVideoDriver();
+    if (ShowsNothing(pDriver) && !IsDriverRequested(pDriver, SDL_GetHint(SDL_HINT_VIDEODRIVER)))
+    {
+        std::fprintf(stderr,
+                     "SDL Error: no display: SDL fell back to its \"%s\" video driver, which shows nothing "
+                     "(set DISPLAY, or SDL_VIDEODRIVER=%s to run without a display)\n",
+                     pDriver, pDriver);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        throw Vemox_Exception("SDL_Init failed! Cannot create window!");
+    }
 
     // A forward-compatible core request; drivers answer it with their newest core context, which
     // must be 4.0 or later for the framework's shaders (SDLFrame checks that).
@@ -52,6 +64,31 @@ void SDLWindow::CreateWindow(const WindowParams& params)
     }
 }
 
+bool SDLWindow::ShowsNothing(const char* pDriver)
+{
+    return pDriver != nullptr &&
+           (SDL_strcasecmp(pDriver, "offscreen") == 0 || SDL_strcasecmp(pDriver, "dummy") == 0);
+}
+
+bool SDLWindow::IsDriverRequested(const char* pDriver, const char* pRequested)
+{
+    if (pDriver == nullptr || pRequested == nullptr)
+        return false;
+    // SDL reads the request as a comma-separated list of names, in any letter case.
+    const size_t length = SDL_strlen(pDriver);
+    for (const char* pName = pRequested; *pName != '\0';)
+    {
+        const char* pEnd = SDL_strchr(pName, ',');
+        const size_t nameLength = pEnd != nullptr ? static_cast<size_t>(pEnd - pName) : SDL_strlen(pName);
+        if (nameLength == length && SDL_strncasecmp(pName, pDriver, length) == 0)
+            return true;
+        pName += nameLength;
+        if (*pName == ',')
+            ++pName;
+    }
+    return false;
+}
+
 void SDLWindow::ProcessEvents()
 {
     InputManager* pInput = InputManager::GetInstance();
@@ -74,6 +111,8 @@ void SDLWindow::ProcessEvents()
             record.data.code = static_cast<int32_t>(event.key.keysym.scancode);
             break;
         case SDL_MOUSEMOTION:
+            // The pointer's latest position, not the event's: the camera pans to the first motion
+            // record of a frame, which must leave the grabbed point under the cursor as it is now.
             record.type = InputType::MouseMotion;
             SDL_GetMouseState(&record.data.x, &record.data.y);
             record.data.dx = event.motion.xrel;
@@ -84,7 +123,9 @@ void SDLWindow::ProcessEvents()
             record.type = InputType::MouseButton;
             record.state = event.type == SDL_MOUSEBUTTONDOWN ? InputState::Down : InputState::Released;
             record.data.code = event.button.button;
-            SDL_GetMouseState(&record.data.x, &record.data.y);
+            // Where the button went down: by the time a quick drag is pumped, the pointer has moved on.
+            record.data.x = event.button.x;
+            record.data.y = event.button.y;
             break;
         case SDL_MOUSEWHEEL:
             record.type = InputType::MouseWheel;

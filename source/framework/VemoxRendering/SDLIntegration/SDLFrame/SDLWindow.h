@@ -29,11 +29,20 @@ public:
     SDLWindow& operator=(const SDLWindow&) = delete;
 
     /// Initialises SDL video, requests the OpenGL context attributes and creates a centred window,
-    /// replacing (and destroying) any previous one. Throws Vemox_Exception on failure.
+    /// replacing (and destroying) any previous one. Throws Vemox_Exception on failure, also when SDL
+    /// fell back to a video driver that shows nothing (see ShowsNothing) that SDL_VIDEODRIVER did
+    /// not name.
     void CreateWindow(const WindowParams& params);
 
+    /// The video driver shows nothing to a person: SDL's "offscreen" or "dummy".
+    static bool ShowsNothing(const char* pDriver);
+    /// pDriver is one of the names in pRequested, SDL's comma-separated video-driver request (null:
+    /// none).
+    static bool IsDriverRequested(const char* pDriver, const char* pRequested);
+
     /// Empties the input queue, then polls every pending SDL event: a quit request sets m_ShouldQuit,
-    /// keyboard and mouse events become input records, anything else is dropped.
+    /// keyboard and mouse events become input records, anything else is dropped. A button record
+    /// carries the position of its event, a motion record the pointer's latest position.
     void ProcessEvents();
 
     /// The parameters of the last CreateWindow. The sizes are the stored ones, not the current window size.

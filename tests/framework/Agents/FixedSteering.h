@@ -1,29 +1,9 @@
-// Shared fixture and test double for the agent tests: a fresh physics world and empty debug batches
-// per test, and a steering behaviour with a settable output that counts its calls.
+// Test double for the agent tests: a steering behaviour with a settable output that counts its calls
+// and, optionally, its destruction.
 #pragma once
 
 #include "framework/Agents/SteeringAgent.h"
 #include "framework/Agents/SteeringBehaviors.h"
-#include "framework/Physics/PhysicsWorld.h"
-#include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/SDLDebugRenderer2D.h"
-
-#include <gtest/gtest.h>
-
-class AgentTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        Vemox::PhysicsWorld::GetInstance();
-        Vemox::SDLDebugRenderer2D::GetInstance()->DiscardFrame();
-    }
-
-    void TearDown() override
-    {
-        Vemox::PhysicsWorld::DestroyInstance();
-        Vemox::SDLDebugRenderer2D::DestroyInstance();
-    }
-};
 
 class FixedSteering final : public Vemox::ISteeringBehavior
 {
@@ -51,5 +31,5 @@ public:
     Vemox::SteeringAgent* m_pLastAgent = nullptr;
 
 private:
-    int* m_pDestructions = nullptr;
+    int* m_pDestructions = nullptr; ///< not owned; counts this double's destruction when set
 };
