@@ -2,16 +2,19 @@
 #include "VemoxProgram.h"
 
 #include "framework/AppFrame/AppFrame.h"
+#include "framework/AppFrame/TimeControl.h"
 #include "framework/Physics/PhysicsWorld.h"
 #include "framework/VemoxCore/VemoxAssert.h"
 #include "framework/VemoxCore/VemoxException.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/Camera2D.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/SDLDebugRenderer2D.h"
+#include "framework/VemoxRendering/SDLIntegration/SDLFrame/InputManager.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLFrame/SDLFrame.h"
 #include "framework/VemoxUI/VImmediateUI.h"
 
 #include <SDL.h>
 
+#include <array>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -26,6 +29,52 @@ namespace
 {
 // Appended to the window title: the build configuration the program ships as.
 constexpr const char* BuildTag = " [RELEASE]";
+constexpr int LeftButton = 1;
+
+unsigned int g_StartSeed = 0;
+
+// Hands the frame's key presses and its click on the world to the time controls and the application.
+// Whichever event pump ran has filled the input records. A key counts as pressed when it goes down
+// while it was up: SDL repeats the key-down of a held key, and those repeats are flagged.
+class UserInput
+{
+public:
+    void Dispatch(const InputManager& input, TimeControl* pTimeControl, IApp& app)
+    {
+        // Typing into a UI field must not pause the world or open windows.
+        const bool isTyping = VImmediateUI::WantsTextInput();
+        for (const InputEvent& inputEvent : input.GetInputEvents())
+        {
+            const int scanCode = inputEvent.data.code;
+            if (inputEvent.type != InputType::Keyboard || scanCode < 0 || scanCode >= SDL_NUM_SCANCODES)
+                continue;
+            bool& isHeld = m_IsHeld[static_cast<size_t>(scanCode)];
+            if (inputEvent.state == InputState::Released)
+            {
+                isHeld = false;
+                continue;
+            }
+            const bool isRepeat = isHeld;
+            isHeld = true;
+            if (isTyping)
+                continue;
+            const int keyCode = static_cast<int>(SDL_GetKeyFromScancode(static_cast<SDL_Scancode>(scanCode)));
+            if (pTimeControl != nullptr && ApplyTimeKey(*pTimeControl, keyCode, isRepeat))
+                continue;
+            if (!isRepeat)
+                app.OnKeyPressed(keyCode);
+        }
+
+        // The UI's hover is current after its new frame: a click on one of its windows is the UI's.
+        if (VImmediateUI::WantsMouse() || !input.IsMouseButtonDown(LeftButton))
+            return;
+        const MouseData click = input.GetMouseData(InputType::MouseButton, LeftButton);
+        app.OnClick(click.x, click.y);
+    }
+
+private:
+    std::array<bool, SDL_NUM_SCANCODES> m_IsHeld{};
+};
 
 void WarnBadPosition(const char* pText)
 {
@@ -85,9 +134,39 @@ WindowPosition ParseWindowPosition(int argc, const char* const argv[])
     return position;
 }
 
-int RunVemoxProgram(int argc, char* argv[], const std::function<IApp*()>& createApp)
+unsigned int GetStartSeed()
 {
-    std::srand(static_cast<unsigned int>(std::time(nullptr)));
+    return g_StartSeed;
+}
+
+bool ApplyTimeKey(TimeControl& timeControl, int keyCode, bool isRepeat)
+{
+    switch (keyCode)
+    {
+    case SDLK_SPACE:
+        if (!isRepeat)
+            timeControl.TogglePause();
+        return true;
+    case SDLK_n:
+    case SDLK_RIGHT:
+        timeControl.RequestSingleStep();
+        return true;
+    case SDLK_LEFTBRACKET:
+        timeControl.Slower();
+        return true;
+    case SDLK_RIGHTBRACKET:
+        timeControl.Faster();
+        return true;
+    default:
+        return false;
+    }
+}
+
+int RunVemoxProgram(int argc, char* argv[], const std::function<IApp*()>& createApp,
+                    TimeControl* pTimeControl)
+{
+    g_StartSeed = static_cast<unsigned int>(std::time(nullptr));
+    std::srand(g_StartSeed);
     const WindowPosition position = ParseWindowPosition(argc, argv);
     std::fflush(stdout);
 
@@ -116,6 +195,7 @@ int RunVemoxProgram(int argc, char* argv[], const std::function<IApp*()>& create
         pTimer->Start();
 
         auto pAppFrame = std::make_unique<AppFrame>(pCamera.get(), createApp);
+        UserInput userInput;
 
         // The quit flag is tested only here, so the pass in which the quit request arrives completes.
         while (!pWindow->m_ShouldQuit)
@@ -130,7 +210,11 @@ int RunVemoxProgram(int argc, char* argv[], const std::function<IApp*()>& create
                 pWindow->ProcessEvents();
             pUI->NewFrame(deltaTime, pWindow->GetSDLWindow());
 
-            pAppFrame->Run(deltaTime);
+            userInput.Dispatch(*InputManager::GetInstance(), pTimeControl, pAppFrame->GetApp());
+            const TimeControl::FramePlan plan = pTimeControl != nullptr
+                                                    ? pTimeControl->PlanFrame(deltaTime)
+                                                    : TimeControl::FramePlan{1, deltaTime};
+            pAppFrame->Run(deltaTime, plan.nrOfSteps, plan.stepTime);
 
             pFrame->BeginFrame();
             SDLDebugRenderer2D::GetInstance()->Render();

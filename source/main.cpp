@@ -1,8 +1,13 @@
-// Entry point of the traffic simulation: runs the Vemox program with the traffic application.
+// Entry point of the traffic simulation: runs the Vemox program with the traffic application and its
+// interactive tools, stepped by the time controls.
 #include "VemoxProgram.h"
-#include "app/App_TrafficSimulation.h"
+#include "framework/AppFrame/TimeControl.h"
+#include "workbench/TrafficWorkbench.h"
 
 int main(int argc, char* argv[])
 {
-    return Vemox::RunVemoxProgram(argc, argv, [] { return new App_TrafficSimulation(); });
+    Vemox::TimeControl timeControl;
+    return Vemox::RunVemoxProgram(
+        argc, argv, [&timeControl] { return new TrafficWorkbench(timeControl, Vemox::GetStartSeed()); },
+        &timeControl);
 }

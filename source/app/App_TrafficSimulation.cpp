@@ -256,15 +256,11 @@ void App_TrafficSimulation::BuildDebugPanel()
 
 void App_TrafficSimulation::Render(float deltaTime)
 {
-    SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
     m_pGraphRenderer->RenderGraph(m_pGridGraph, m_DrawGrid, m_DrawNodeNumbers, m_DrawConnections,
                                   m_DrawConnectionCosts);
 
     if (m_DrawPathOfFirstCar && !m_Cars.empty())
-    {
-        for (const Vector2D& point : m_Cars[0]->GetPath())
-            pRenderer->DrawSolidCircle(point, PathDotRadius, {0.f, 0.f}, PathDotColor, 0.f);
-    }
+        RenderCarPath(*m_Cars[0]);
 
     // A car is a disc with its arrowhead inside: only those the view can show are drawn.
     const Vector2D carExtent{Car::Radius, Car::Radius};
@@ -276,15 +272,26 @@ void App_TrafficSimulation::Render(float deltaTime)
     }
 
     if (m_DrawVisionOfFirstCar && !m_Cars.empty())
-    {
-        const Vector2D p = m_Cars[0]->GetPosition();
-        const CarBehavior::VisionCone cone = CarBehavior::GetVisionCone(m_Cars[0]->GetRotation());
-        pRenderer->DrawCircle(p, VisionRadius, VisionCircleColor, 0.f);
-        pRenderer->DrawSegment(p, p + FromPolar(VisionRadius, cone.lo), VisionRayColor, 0.f);
-        pRenderer->DrawSegment(p, p + FromPolar(VisionRadius, cone.hi), VisionRayColor, 0.f);
-    }
+        RenderCarVision(*m_Cars[0]);
 
     RenderTrafficLights();
+}
+
+void App_TrafficSimulation::RenderCarPath(const Car& car) const
+{
+    SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
+    for (const Vector2D& point : car.GetPath())
+        pRenderer->DrawSolidCircle(point, PathDotRadius, {0.f, 0.f}, PathDotColor, 0.f);
+}
+
+void App_TrafficSimulation::RenderCarVision(const Car& car) const
+{
+    SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
+    const Vector2D p = car.GetPosition();
+    const CarBehavior::VisionCone cone = CarBehavior::GetVisionCone(car.GetRotation());
+    pRenderer->DrawCircle(p, VisionRadius, VisionCircleColor, 0.f);
+    pRenderer->DrawSegment(p, p + FromPolar(VisionRadius, cone.lo), VisionRayColor, 0.f);
+    pRenderer->DrawSegment(p, p + FromPolar(VisionRadius, cone.hi), VisionRayColor, 0.f);
 }
 
 App_TrafficSimulation::DebugSwitches App_TrafficSimulation::GetDebugSwitches() const

@@ -49,6 +49,10 @@ public:
     Vemox::Blackboard* CreateBlackboard(Car* pCar);
     void UpdateTrafficLights(float deltaTime);
     void RenderTrafficLights() const;
+    /// Draws the car's remaining path points as the "Draw Path of First Car" switch does for car 0.
+    void RenderCarPath(const Car& car) const;
+    /// Draws the car's vision circle and cone as the "Draw vision of First Car" switch does for car 0.
+    void RenderCarVision(const Car& car) const;
 
     const std::vector<Car*>& GetCars() const { return m_Cars; }
     const std::vector<int>& GetTakenStartNodes() const { return m_TakenStartNodes; }

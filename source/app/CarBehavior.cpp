@@ -238,21 +238,27 @@ BehaviorState SetSpeedFromRoad(Blackboard* pBlackboard)
 
 IBehavior* CreateCarBehaviorRoot()
 {
-    return new BehaviorSelector({
-        new BehaviorSequence({
-            new BehaviorConditional(IsAtDestination),
-            new BehaviorAction(PlanPathToRandomDestination),
-            new BehaviorAction(SeekNextPathPoint),
+    // Names for observers such as the inspector; leaves carry the names of their functions.
+    return Named(
+        new BehaviorSelector({
+            Named(new BehaviorSequence({
+                      Named(new BehaviorConditional(IsAtDestination), "IsAtDestination"),
+                      Named(new BehaviorAction(PlanPathToRandomDestination), "PlanPathToRandomDestination"),
+                      Named(new BehaviorAction(SeekNextPathPoint), "SeekNextPathPoint"),
+                  }),
+                  "Plan a new trip"),
+            Named(new BehaviorSequence({
+                      Named(new BehaviorConditional(HasReachedNextPathPoint), "HasReachedNextPathPoint"),
+                      Named(new BehaviorAction(SeekNextPathPoint), "SeekNextPathPoint"),
+                  }),
+                  "Go on to the next point"),
+            Named(new BehaviorSequence({
+                      Named(new BehaviorConditional(IsCarInSight), "IsCarInSight"),
+                      Named(new BehaviorAction(StopCar), "StopCar"),
+                  }),
+                  "Wait for a car"),
+            Named(new BehaviorAction(SetSpeedFromRoad), "SetSpeedFromRoad"),
         }),
-        new BehaviorSequence({
-            new BehaviorConditional(HasReachedNextPathPoint),
-            new BehaviorAction(SeekNextPathPoint),
-        }),
-        new BehaviorSequence({
-            new BehaviorConditional(IsCarInSight),
-            new BehaviorAction(StopCar),
-        }),
-        new BehaviorAction(SetSpeedFromRoad),
-    });
+        "Drive");
 }
 } // namespace CarBehavior

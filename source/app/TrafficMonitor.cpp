@@ -6,6 +6,7 @@
 #include "framework/Physics/PhysicsWorld.h"
 #include "framework/Physics/RigidBody.h"
 #include "framework/VemoxCore/Fnv1a.h"
+#include "framework/VemoxCore/VemoxAssert.h"
 
 #include <box2d/box2d.h>
 
@@ -47,6 +48,8 @@ TrafficMonitor::TrafficMonitor(const App_TrafficSimulation& app) : m_App(app)
     m_StandingFor.assign(nrOfCars, 0.0);
     m_WaitsOn.assign(nrOfCars, -1);
     m_WaitTime.assign(nrOfCars, 0.0);
+    m_TripsOfCar.assign(nrOfCars, 0);
+    m_TripTimeOfCar.assign(nrOfCars, 0.0);
     for (const Car* pCar : app.GetCars())
     {
         m_Destinations.push_back(pCar->GetDestination());
@@ -101,8 +104,11 @@ void TrafficMonitor::Observe(float deltaTime)
             m_Destinations[i] = car.GetDestination();
             if (m_TripStart[i] >= 0.0)
             {
+                const double tripTime = m_SimulatedTime - m_TripStart[i];
                 ++m_TripsCompleted;
-                m_TotalTripTime += m_SimulatedTime - m_TripStart[i];
+                m_TotalTripTime += tripTime;
+                ++m_TripsOfCar[i];
+                m_TripTimeOfCar[i] += tripTime;
             }
             m_TripStart[i] = m_SimulatedTime;
         }
@@ -225,6 +231,19 @@ void TrafficMonitor::CountNewContacts()
 double TrafficMonitor::GetMeanTripTime() const
 {
     return m_TripsCompleted > 0 ? m_TotalTripTime / m_TripsCompleted : 0.0;
+}
+
+int TrafficMonitor::GetTripsCompletedBy(int carIndex) const
+{
+    VEMOX_ASSERT(carIndex >= 0 && static_cast<size_t>(carIndex) < m_TripsOfCar.size() &&
+                 "<TrafficMonitor::GetTripsCompletedBy>: invalid car index");
+    return m_TripsOfCar[static_cast<size_t>(carIndex)];
+}
+
+double TrafficMonitor::GetMeanTripTimeOf(int carIndex) const
+{
+    const int trips = GetTripsCompletedBy(carIndex);
+    return trips > 0 ? m_TripTimeOfCar[static_cast<size_t>(carIndex)] / trips : 0.0;
 }
 
 double TrafficMonitor::GetMeanSpeed() const

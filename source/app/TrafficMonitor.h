@@ -51,6 +51,10 @@ public:
     int GetTripsCompleted() const { return m_TripsCompleted; }
     /// Seconds per completed trip, 0 when none was completed.
     double GetMeanTripTime() const;
+    /// Trips completed by one car (an index into the application's cars), and its seconds per trip
+    /// (0 when it completed none).
+    int GetTripsCompletedBy(int carIndex) const;
+    double GetMeanTripTimeOf(int carIndex) const;
     /// World units per second over all cars and frames.
     double GetMeanSpeed() const;
     double GetRedLightShare() const;
@@ -87,6 +91,8 @@ private:
     std::vector<Vemox::Vector2D> m_Destinations;
     std::vector<double> m_TripStart; ///< negative until the car's first plan
     std::vector<double> m_StandingFor;
+    std::vector<int> m_TripsOfCar;
+    std::vector<double> m_TripTimeOfCar;
     int m_TripsCompleted = 0;
     double m_TotalTripTime = 0.0;
     double m_SpeedSum = 0.0;

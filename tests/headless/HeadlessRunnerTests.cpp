@@ -31,7 +31,8 @@ Result RunRunner(const std::string& arguments, const std::string& redirection = 
 
 nlohmann::json RunJson(const std::string& arguments)
 {
-    const Result result = RunRunner(arguments + " --json");
+    // --quiet keeps the progress bar, which a slow run (a sanitizer build) would show, off the output.
+    const Result result = RunRunner(arguments + " --json --quiet");
     EXPECT_EQ(result.exitCode, 0) << result.output;
     return nlohmann::json::parse(result.output);
 }

@@ -1,5 +1,6 @@
 // The application interface that the drivers run: started once; every drawn frame does its UI work,
-// any number of simulation steps (one in the usual frame) and its drawing.
+// any number of simulation steps (one in the usual frame) and its drawing, and hears of the user's
+// key presses and clicks in the window.
 #pragma once
 
 namespace Vemox
@@ -20,5 +21,16 @@ public:
     virtual void Update(float deltaTime) = 0;
     /// Adds this frame's drawing to the debug renderer and the UI; deltaTime as for Update.
     virtual void Render(float deltaTime) = 0;
+
+    /// A key the user pressed in the window (an SDL key code): once per press, before the frame's UI
+    /// work, and not while a UI text field has the keyboard. Only the window program calls it.
+    virtual void OnKeyPressed(int keyCode) { static_cast<void>(keyCode); }
+    /// A left click that no UI window took, at window pixel (x, y) from the top left; before the
+    /// frame's UI work. Only the window program calls it.
+    virtual void OnClick(int x, int y)
+    {
+        static_cast<void>(x);
+        static_cast<void>(y);
+    }
 };
 } // namespace Vemox

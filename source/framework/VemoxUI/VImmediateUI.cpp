@@ -123,6 +123,18 @@ void ApplyKeyEvent(const SDL_KeyboardEvent& keyEvent, bool isDown)
     io.KeySuper = (modifiers & KMOD_GUI) != 0;
 }
 
+// The same record the window's pump makes, so that the program's keyboard shortcuts see the key
+// whichever pump ran.
+void RecordKeyEvent(const SDL_Event& event)
+{
+    InputEvent record;
+    record.type = InputType::Keyboard;
+    record.state = event.type == SDL_KEYDOWN ? InputState::Down : InputState::Released;
+    record.data.timestamp = event.common.timestamp;
+    record.data.code = static_cast<int32_t>(event.key.keysym.scancode);
+    InputManager::GetInstance()->AddInputEvent(record);
+}
+
 void SetupRenderState(int framebufferWidth, int framebufferHeight, const ImVec2& displaySize)
 {
     glEnable(GL_BLEND);
@@ -351,6 +363,7 @@ void VImmediateUI::ProcessEvents()
         case SDL_KEYDOWN:
         case SDL_KEYUP:
             ApplyKeyEvent(event.key, event.type == SDL_KEYDOWN);
+            RecordKeyEvent(event);
             return;
         case SDL_TEXTINPUT:
             ImGui::GetIO().AddInputCharactersUTF8(event.text.text);
@@ -528,6 +541,16 @@ bool VImmediateUI::WantsInput()
         return false;
     const ImGuiIO& io = ImGui::GetIO();
     return io.WantCaptureMouse || io.WantCaptureKeyboard;
+}
+
+bool VImmediateUI::WantsMouse()
+{
+    return ImGui::GetCurrentContext() != nullptr && ImGui::GetIO().WantCaptureMouse;
+}
+
+bool VImmediateUI::WantsTextInput()
+{
+    return ImGui::GetCurrentContext() != nullptr && ImGui::GetIO().WantTextInput;
 }
 
 void VImmediateUI::SetupStyle(ImGuiStyle& style)

@@ -25,7 +25,8 @@ public:
 
     /// The UI's event pump for frames when the UI captures mouse or keyboard: applies the first event
     /// of a handled kind and returns; other events before it are dropped, except that a quit request
-    /// still sets the quit flag. Empties the frame's input records, so nothing acts on stale ones.
+    /// still sets the quit flag. Empties the frame's input records, so nothing acts on stale ones; a
+    /// key event it applies is also recorded there, as the window's pump would.
     void ProcessEvents();
 
     /// Starts the UI frame; deltaTime in seconds. Every frame, before any UI call.
@@ -43,6 +44,11 @@ public:
     /// True when the UI wants the mouse or the keyboard (as left by the last frame), i.e. when the
     /// UI's event pump should run instead of the window's.
     static bool WantsInput();
+    /// The UI has the mouse: the pointer is over one of its windows or it is dragging. Current after
+    /// NewFrame.
+    static bool WantsMouse();
+    /// A UI text field has the keyboard. Current after NewFrame.
+    static bool WantsTextInput();
 
     /// Key map and clipboard hooks; part of Initialize, callable without OpenGL.
     static void SetupIO(ImGuiIO& io);

@@ -337,3 +337,77 @@ TEST(BehaviorTree, DeletesEveryNodeOnceInOrderAndThenTheBlackboard)
     EXPECT_EQ(log,
               (DeletionLog{"root", "leaf.first", "inner", "inner.a", "inner.b", "leaf.last", "blackboard"}));
 }
+
+namespace
+{
+// Selector( Sequence(first, second), Sequence(third, fourth), last ) of stubs: the shape of a car's tree.
+struct ScriptedTree
+{
+    StubBehavior* pFirst = new StubBehavior("first", Failure);
+    StubBehavior* pSecond = new StubBehavior("second", Success);
+    StubBehavior* pFourth = new StubBehavior("fourth", Running);
+    StubBehavior* pLast = new StubBehavior("last", Success);
+    BehaviorSelector* pRoot = Named(
+        new BehaviorSelector({Named(new BehaviorSequence({pFirst, pSecond}), "left"),
+                              new BehaviorSequence({new StubBehavior("third", Success), pFourth}), pLast}),
+        "root");
+    BehaviorTree tree{new Blackboard, pRoot};
+
+    // One line per node, depth first: "depth kind name status", status "-" for a node that did not run.
+    std::vector<std::string> Record() const
+    {
+        std::vector<std::string> lines;
+        tree.VisitNodes(
+            [&lines](const IBehavior& node, int depth, const BehaviorTree::NodeRecord& record)
+            {
+                const auto* pStub = dynamic_cast<const StubBehavior*>(&node);
+                lines.push_back(std::to_string(depth) + " " + GetBehaviorKindName(node) + " " +
+                                (pStub != nullptr ? pStub->m_Name : node.GetName()) + " " +
+                                (record.wasVisited ? std::to_string(static_cast<int>(record.state)) : "-"));
+            });
+        return lines;
+    }
+};
+} // namespace
+
+TEST(BehaviorTreeRecord, CompositesThatStopEarlyLeaveLaterChildrenUnvisited)
+{
+    ScriptedTree scripted;
+    scripted.tree.Update(0.f); // not recording: nothing is recorded
+    EXPECT_EQ(scripted.Record()[0], "0 Selector root -");
+
+    scripted.tree.SetRecording(true);
+    scripted.tree.Update(0.f);
+    EXPECT_EQ(scripted.Record(),
+              (std::vector<std::string>{"0 Selector root 2", "1 Sequence left 0", "2 Node first 0",
+                                        "2 Node second -", "1 Sequence  2", "2 Node third 1",
+                                        "2 Node fourth 2", "1 Node last -"}));
+
+    // The next tick replaces the record: the left branch succeeds, nothing right of it runs.
+    scripted.pFirst->m_Result = Success;
+    scripted.tree.Update(0.f);
+    EXPECT_EQ(scripted.Record(),
+              (std::vector<std::string>{"0 Selector root 1", "1 Sequence left 1", "2 Node first 1",
+                                        "2 Node second 1", "1 Sequence  -", "2 Node third -",
+                                        "2 Node fourth -", "1 Node last -"}));
+    // Recording changed no execution: each node's own state holds its latest run.
+    EXPECT_EQ(scripted.pFourth->GetCurrentState(), Running);
+    EXPECT_EQ(scripted.pFourth->m_NrOfCalls, 2); // the unrecorded and the first recorded tick
+}
+
+TEST(BehaviorTreeRecord, StoppingForgetsTheRecordAndARestartShowsOnlyNewTicks)
+{
+    ScriptedTree scripted;
+    scripted.tree.SetRecording(true);
+    scripted.tree.Update(0.f);
+    scripted.tree.SetRecording(false);
+    EXPECT_FALSE(scripted.tree.GetLastTickRecord(*scripted.pFourth).wasVisited);
+    scripted.tree.Update(0.f);
+
+    // A node that last ran in the earlier recorded tick does not count as visited in a new one.
+    scripted.tree.SetRecording(true);
+    scripted.pFirst->m_Result = Success;
+    scripted.tree.Update(0.f);
+    EXPECT_TRUE(scripted.tree.GetLastTickRecord(*scripted.pSecond).wasVisited);
+    EXPECT_FALSE(scripted.tree.GetLastTickRecord(*scripted.pFourth).wasVisited);
+}

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -200,4 +201,37 @@ TEST(BlackboardOwnership, DestructionDeletesFieldsButNotWhatTheyPointTo)
     EXPECT_EQ(Tracked::s_Alive, aliveBefore + 1); // only the pointee survives
     delete pPointee;
     EXPECT_EQ(Tracked::s_Alive, aliveBefore);
+}
+
+TEST(BlackboardObserver, ListsEveryEntryWithItsTypeAndValueWithoutChangingIt)
+{
+    Blackboard blackboard;
+    blackboard.AddData("Count", 42);
+    blackboard.AddData("Name", std::string(100, 'x')); // longer than the buffer below
+    blackboard.AddData("Graph", static_cast<Graph*>(nullptr));
+    blackboard.AddData("Cars", std::vector<int>{1, 2});
+    int value = 0;
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(blackboard.GetData("Missing", value)); // leaves a null entry behind
+    testing::internal::GetCapturedStdout();
+
+    std::vector<std::string> seen;
+    blackboard.ForEachEntry(
+        [&seen](const std::string& name, const IBlackBoardField* pField)
+        {
+            char text[8];
+            if (pField != nullptr)
+                pField->FormatValue(text, sizeof(text));
+            seen.push_back(name + ": " +
+                           (pField != nullptr ? GetReadableTypeName(pField->GetValueType()) : "-") + " = " +
+                           (pField != nullptr ? text : "-"));
+        });
+    std::sort(seen.begin(), seen.end());
+    EXPECT_EQ(seen, (std::vector<std::string>{
+                        "Cars: std::vector<int, std::allocator<int> > = (value)", "Count: int = 42",
+                        "Graph: (anonymous namespace)::Graph* = 0x0", "Missing: - = -",
+                        "Name: std::__cxx11::basic_string<char, std::char_traits<char>, "
+                        "std::allocator<char> > = \"xxxxxx"}));
+    EXPECT_TRUE(blackboard.GetData("Count", value));
+    EXPECT_EQ(value, 42);
 }

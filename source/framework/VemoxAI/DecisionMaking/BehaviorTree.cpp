@@ -36,9 +36,19 @@ BehaviorComposite::~BehaviorComposite()
     m_ChildBehaviors.clear();
 }
 
-BehaviorState BehaviorComposite::ExecuteChild(IBehavior* pChild, Blackboard* pBlackboard)
+BehaviorState BehaviorComposite::ExecuteChild(IBehavior* pChild, Blackboard* pBlackboard) const
 {
-    return pChild != nullptr ? pChild->Execute(pBlackboard) : BehaviorState::Failure;
+    if (pChild == nullptr)
+        return BehaviorState::Failure;
+    // A composite runs with a non-zero visit tick only inside a recorded update: the tree stamps the
+    // root, and every composite hands the stamp on to the children it runs. Otherwise this is the
+    // plain call, with one test of a value already in the cache.
+    if (m_VisitTick == 0)
+        return pChild->Execute(pBlackboard);
+    pChild->m_VisitTick = m_VisitTick;
+    const BehaviorState state = pChild->Execute(pBlackboard);
+    pChild->m_VisitState = state;
+    return state;
 }
 
 BehaviorSelector::BehaviorSelector(std::vector<IBehavior*> childBehaviors)
@@ -124,7 +134,62 @@ BehaviorTree::~BehaviorTree()
 
 void BehaviorTree::Update(float /*deltaTime*/)
 {
-    m_CurrentState =
-        m_pRootBehavior != nullptr ? m_pRootBehavior->Execute(m_pBlackboard) : BehaviorState::Failure;
+    if (m_pRootBehavior == nullptr)
+    {
+        m_CurrentState = BehaviorState::Failure;
+        return;
+    }
+    if (!m_IsRecording)
+    {
+        m_CurrentState = m_pRootBehavior->Execute(m_pBlackboard);
+        return;
+    }
+    // Tick 0 means "not recorded", so the count skips it when it wraps.
+    if (++m_Tick == 0)
+        m_Tick = 1;
+    m_pRootBehavior->m_VisitTick = m_Tick;
+    m_CurrentState = m_pRootBehavior->Execute(m_pBlackboard);
+    m_pRootBehavior->m_VisitState = m_CurrentState;
+}
+
+void BehaviorTree::SetRecording(bool isRecording)
+{
+    // Stamps left in the nodes would have the composites go on recording their children.
+    if (m_IsRecording && !isRecording && m_pRootBehavior != nullptr)
+        ClearVisits(*m_pRootBehavior);
+    m_IsRecording = isRecording;
+}
+
+void BehaviorTree::ClearVisits(IBehavior& node)
+{
+    node.m_VisitTick = 0;
+    if (auto* pComposite = dynamic_cast<BehaviorComposite*>(&node))
+    {
+        for (IBehavior* pChild : pComposite->GetChildBehaviors())
+        {
+            if (pChild != nullptr)
+                ClearVisits(*pChild);
+        }
+    }
+}
+
+BehaviorTree::NodeRecord BehaviorTree::GetLastTickRecord(const IBehavior& node) const
+{
+    if (!m_IsRecording || m_Tick == 0 || node.m_VisitTick != m_Tick)
+        return NodeRecord{};
+    return NodeRecord{true, node.m_VisitState};
+}
+
+const char* GetBehaviorKindName(const IBehavior& behavior)
+{
+    if (dynamic_cast<const BehaviorSelector*>(&behavior) != nullptr)
+        return "Selector";
+    if (dynamic_cast<const BehaviorSequence*>(&behavior) != nullptr)
+        return "Sequence";
+    if (dynamic_cast<const BehaviorConditional*>(&behavior) != nullptr)
+        return "Condition";
+    if (dynamic_cast<const BehaviorAction*>(&behavior) != nullptr)
+        return "Action";
+    return "Node";
 }
 } // namespace Vemox

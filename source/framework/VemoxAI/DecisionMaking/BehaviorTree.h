@@ -1,5 +1,6 @@
 // Behaviour tree: selector and sequence composites over condition and action leaves, run once per
-// update from the root against one blackboard. Ownership runs strictly downward.
+// update from the root against one blackboard. Ownership runs strictly downward. A tree can record
+// which nodes ran in its latest update and what they returned, for an observer such as an inspector.
 #pragma once
 
 #include "framework/VemoxAI/DecisionMaking/Blackboard.h"
@@ -7,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace Vemox
@@ -17,6 +19,8 @@ enum class BehaviorState : std::int32_t
     Success = 1,
     Running = 2
 };
+
+class BehaviorTree;
 
 /// A node. Every execution records its result in the node's current state.
 class IBehavior
@@ -33,9 +37,30 @@ public:
     /// Result of the latest execution; Failure before the first.
     BehaviorState GetCurrentState() const { return m_CurrentState; }
 
+    /// A readable name for observers; empty unless set. Names play no part in execution.
+    const std::string& GetName() const { return m_Name; }
+    void SetName(std::string name) { m_Name = std::move(name); }
+
 protected:
     BehaviorState m_CurrentState = BehaviorState::Failure;
+
+private:
+    friend class BehaviorComposite;
+    friend class BehaviorTree;
+
+    std::string m_Name;
+    /// The recorded update of the owning tree in which this node last ran (0: none), and what it
+    /// returned then. Written only while the tree records.
+    std::uint32_t m_VisitTick = 0;
+    BehaviorState m_VisitState = BehaviorState::Failure;
 };
+
+/// Gives pBehavior the name and returns it, for naming nodes where a tree is assembled.
+template <typename Behavior> Behavior* Named(Behavior* pBehavior, std::string name)
+{
+    pBehavior->SetName(std::move(name));
+    return pBehavior;
+}
 
 /// A node with ordered children, which it owns and deletes (null children are skipped).
 /// A null child executes as a failing child. The same node must not appear twice among the children.
@@ -49,8 +74,9 @@ public:
     const std::vector<IBehavior*>& GetChildBehaviors() const { return m_ChildBehaviors; }
 
 protected:
-    /// Executes pChild, or yields Failure for a null child.
-    static BehaviorState ExecuteChild(IBehavior* pChild, Blackboard* pBlackboard);
+    /// Executes pChild, or yields Failure for a null child. While the tree records, also records the
+    /// child's visit; composites run their children only through here.
+    BehaviorState ExecuteChild(IBehavior* pChild, Blackboard* pBlackboard) const;
 
     std::vector<IBehavior*> m_ChildBehaviors;
 };
@@ -113,6 +139,26 @@ public:
     /// Executes the root once; deltaTime (seconds) is not used.
     void Update(float deltaTime) override;
 
+    /// Whether each update records which nodes ran and what they returned. Off by default; recording
+    /// never changes what the tree does.
+    void SetRecording(bool isRecording);
+    bool IsRecording() const { return m_IsRecording; }
+
+    /// How one node of this tree fared in the latest recorded update.
+    struct NodeRecord
+    {
+        bool wasVisited = false; ///< false: the node did not run in that update (or nothing is recorded)
+        BehaviorState state = BehaviorState::Failure; ///< what it returned, when it ran
+    };
+    /// The record of node (which must belong to this tree) in the latest update, when that update was
+    /// recorded; otherwise a record of a node that did not run.
+    NodeRecord GetLastTickRecord(const IBehavior& node) const;
+
+    /// Visits every node depth first, parents before children, in execution order, without running
+    /// any: visit(const IBehavior& node, int depth, const NodeRecord& record), depth 0 for the root.
+    /// Null children are skipped.
+    template <typename Visitor> void VisitNodes(Visitor&& visit) const;
+
     /// Result of the latest update; Failure before the first.
     BehaviorState GetCurrentState() const { return m_CurrentState; }
     /// Non-owning.
@@ -121,8 +167,36 @@ public:
     IBehavior* GetRootBehavior() const { return m_pRootBehavior; }
 
 private:
+    static void ClearVisits(IBehavior& node);
+    template <typename Visitor> void VisitNode(const IBehavior& node, int depth, Visitor& visit) const;
+
     BehaviorState m_CurrentState = BehaviorState::Failure;
     Blackboard* m_pBlackboard = nullptr;
     IBehavior* m_pRootBehavior = nullptr;
+    bool m_IsRecording = false;
+    std::uint32_t m_Tick = 0; ///< recorded updates so far; node visits carry it
 };
+
+/// "Selector", "Sequence", "Condition", "Action" or "Node": the class of a node, for observers.
+const char* GetBehaviorKindName(const IBehavior& behavior);
+
+template <typename Visitor> void BehaviorTree::VisitNodes(Visitor&& visit) const
+{
+    if (m_pRootBehavior != nullptr)
+        VisitNode(*m_pRootBehavior, 0, visit);
+}
+
+template <typename Visitor>
+void BehaviorTree::VisitNode(const IBehavior& node, int depth, Visitor& visit) const
+{
+    visit(node, depth, GetLastTickRecord(node));
+    if (const auto* pComposite = dynamic_cast<const BehaviorComposite*>(&node))
+    {
+        for (const IBehavior* pChild : pComposite->GetChildBehaviors())
+        {
+            if (pChild != nullptr)
+                VisitNode(*pChild, depth + 1, visit);
+        }
+    }
+}
 } // namespace Vemox

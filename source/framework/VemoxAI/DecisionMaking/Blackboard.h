@@ -4,8 +4,12 @@
 
 #include "framework/VemoxCore/Fnv1a.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <type_traits>
 #include <typeinfo>
 #include <unordered_map>
 #include <utility>
@@ -20,7 +24,41 @@ public:
     virtual ~IBlackBoardField() = default;
     IBlackBoardField(const IBlackBoardField&) = delete;
     IBlackBoardField& operator=(const IBlackBoardField&) = delete;
+
+    /// The type of the stored value, for observers.
+    virtual const std::type_info& GetValueType() const = 0;
+    /// Writes the value as text into pBuffer (size bytes, always terminated, truncated when too
+    /// long) without allocating: numbers and booleans as such, pointers as addresses, other types as
+    /// "(value)". For observers such as an inspector.
+    virtual void FormatValue(char* pBuffer, size_t size) const = 0;
 };
+
+namespace Detail
+{
+template <typename T> void FormatBlackboardValue(const T& value, char* pBuffer, size_t size)
+{
+    static_cast<void>(value); // not every branch shows it
+    if constexpr (std::is_same_v<T, bool>)
+        std::snprintf(pBuffer, size, "%s", value ? "true" : "false");
+    else if constexpr (std::is_integral_v<T> && std::is_signed_v<T>)
+        std::snprintf(pBuffer, size, "%lld", static_cast<long long>(value));
+    else if constexpr (std::is_integral_v<T>)
+        std::snprintf(pBuffer, size, "%llu", static_cast<unsigned long long>(value));
+    else if constexpr (std::is_floating_point_v<T>)
+        std::snprintf(pBuffer, size, "%g", static_cast<double>(value));
+    else if constexpr (std::is_pointer_v<T> || std::is_member_pointer_v<T>)
+    {
+        // Function pointers cannot be converted to object pointers in standard C++: show their bits.
+        std::uintptr_t address = 0;
+        std::memcpy(&address, &value, sizeof(value) < sizeof(address) ? sizeof(value) : sizeof(address));
+        std::snprintf(pBuffer, size, "0x%llx", static_cast<unsigned long long>(address));
+    }
+    else if constexpr (std::is_same_v<T, std::string>)
+        std::snprintf(pBuffer, size, "\"%s\"", value.c_str());
+    else
+        std::snprintf(pBuffer, size, "(value)");
+}
+} // namespace Detail
 
 /// One value of type T. Final, so that a run-time cast to it is an exact type check.
 template <typename T> class BlackboardField final : public IBlackBoardField
@@ -31,6 +69,13 @@ public:
     ~BlackboardField() override = default;
 
     const T& GetData() const { return m_Data; }
+
+    const std::type_info& GetValueType() const override { return typeid(T); }
+    void FormatValue(char* pBuffer, size_t size) const override
+    {
+        if (pBuffer != nullptr && size > 0)
+            Detail::FormatBlackboardValue(m_Data, pBuffer, size);
+    }
 
 private:
     T m_Data;
@@ -64,6 +109,17 @@ public:
     /// true. Otherwise warns on standard output, leaves data untouched and returns false; a name that
     /// was absent is then left behind with a null entry, which refuses any later AddData.
     template <typename T> bool GetData(const std::string& name, T& data);
+
+    /// Read-only walk over every entry, in no particular order, without changing or allocating
+    /// anything: visit(const std::string& name, const IBlackBoardField* pField). A null pField is an
+    /// entry left behind by a failed GetData.
+    template <typename Visitor> void ForEachEntry(Visitor&& visit) const
+    {
+        for (const auto& entry : m_BlackboardData)
+            visit(entry.first, static_cast<const IBlackBoardField*>(entry.second));
+    }
+    /// Number of entries, null ones included.
+    size_t GetNrOfEntries() const { return m_BlackboardData.size(); }
 
 private:
     std::unordered_map<std::string, IBlackBoardField*, BlackboardNameHash> m_BlackboardData;
