@@ -3,6 +3,7 @@
 
 #include "Car.h"
 #include "CarBehavior.h"
+#include "CityControls.h"
 #include "RoutePlanner.h"
 #include "StartNodePicker.h"
 #include "framework/Physics/StaticBoxCollider.h"
@@ -12,7 +13,6 @@
 #include "framework/VemoxCore/VemoxAssert.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/Camera2D.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/SDLDebugRenderer2D.h"
-#include "framework/VemoxRendering/SDLIntegration/SDLFrame/InputManager.h"
 
 #include <imgui.h>
 
@@ -60,11 +60,6 @@ App_TrafficSimulation::App_TrafficSimulation(const TrafficScenario& scenario)
 
 App_TrafficSimulation::~App_TrafficSimulation()
 {
-    DestroyWorld();
-}
-
-void App_TrafficSimulation::DestroyWorld()
-{
     delete m_pGridGraph;
     m_pGridGraph = nullptr;
     delete m_pGraphRenderer;
@@ -83,21 +78,6 @@ void App_TrafficSimulation::DestroyWorld()
         pWall = nullptr;
     }
     m_Walls.clear();
-    m_TrafficLights.clear();
-    m_TakenStartNodes.clear();
-}
-
-void App_TrafficSimulation::Restart(const TrafficScenario& scenario)
-{
-    VEMOX_ASSERT(scenario.city.IsValid() && scenario.nrOfCars >= 0 &&
-                 scenario.nrOfCars <= scenario.city.GetNrOfRoadCells() &&
-                 "<App_TrafficSimulation::Restart>: more cars than road cells to start on");
-    DestroyWorld();
-    m_Scenario = scenario;
-    m_City = City(scenario.city);
-    m_NrOfCars = scenario.nrOfCars;
-    Start();
-    FitView();
 }
 
 void App_TrafficSimulation::FitView()
@@ -171,29 +151,6 @@ void App_TrafficSimulation::UpdateUI(float)
 {
     if (m_IsDebugPanelEnabled)
         BuildDebugPanel();
-    BuildCityWindow();
-}
-
-void App_TrafficSimulation::BuildCityWindow()
-{
-    for (const InputEvent& event : InputManager::GetInstance()->GetInputEvents())
-    {
-        if (event.type == InputType::Keyboard && event.state == InputState::Down &&
-            event.data.code == CityWindowKey)
-            m_CityWindow.Toggle(m_City.GetLayout(), m_NrOfCars);
-    }
-    if (!m_CityWindow.IsOpen() || ImGui::GetCurrentContext() == nullptr)
-        return;
-    const CityWindow::Request request = m_CityWindow.Build(m_City, m_NrOfCars);
-    if (request.fit)
-        FitView();
-    if (request.restart)
-    {
-        TrafficScenario scenario = m_Scenario;
-        scenario.city = request.city;
-        scenario.nrOfCars = request.nrOfCars;
-        Restart(scenario);
-    }
 }
 
 void App_TrafficSimulation::Update(float deltaTime)
@@ -263,6 +220,7 @@ void App_TrafficSimulation::Render(float deltaTime)
         RenderCarPath(*m_Cars[0]);
 
     // A car is a disc with its arrowhead inside: only those the view can show are drawn.
+    const SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
     const Vector2D carExtent{Car::Radius, Car::Radius};
     for (Car* pCar : m_Cars)
     {

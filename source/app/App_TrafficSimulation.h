@@ -3,7 +3,6 @@
 #pragma once
 
 #include "City.h"
-#include "CityWindow.h"
 #include "RoadNetwork.h"
 #include "TrafficLight.h"
 #include "TrafficScenario.h"
@@ -77,15 +76,8 @@ public:
     DebugSwitches GetDebugSwitches() const;
     void SetDebugSwitches(const DebugSwitches& switches);
 
-    /// Deletes the whole world (cars, graph, walls, lights) and builds it again from the scenario, as Start
-    /// does, then fits the view to the new city. Call it between frames, never from within Update.
-    void Restart(const TrafficScenario& scenario);
     /// Zooms the view out so that the whole city shows left of the debug panel.
     void FitView();
-    /// The "City" window; UpdateUI builds it while it is open. The C key opens and closes it.
-    CityWindow& GetCityWindow() { return m_CityWindow; }
-    /// The key that opens and closes the City window: C (a USB usage code, which SDL scan codes follow).
-    static constexpr int CityWindowKey = 6;
 
     /// Whether UpdateUI builds the debug panel (on by default; runs without a screen may leave it out).
     void SetDebugPanelEnabled(bool isEnabled) { m_IsDebugPanelEnabled = isEnabled; }
@@ -93,8 +85,6 @@ public:
 private:
     void SpawnCar(StartNodePicker& startNodePicker);
     void BuildDebugPanel();
-    void BuildCityWindow();
-    void DestroyWorld();
 
     TrafficScenario m_Scenario;
     City m_City;
@@ -116,5 +106,4 @@ private:
     Vemox::Heuristic m_pHeuristic = Vemox::Chebyshev;
     bool m_IsDebugPanelEnabled = true;
     RoutePlanner* m_pRoutePlanner = nullptr; ///< owned; plans on m_pGridGraph
-    CityWindow m_CityWindow;
 };

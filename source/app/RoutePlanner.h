@@ -25,6 +25,8 @@ public:
     const std::vector<Vemox::GridTerrainNode*>& FindRoute(int start, int goal, Vemox::Heuristic heuristic);
 
     TrafficGraph* GetGraph() const { return m_pGraph; }
+    /// The connections raised for every search (the city's planning raise).
+    size_t GetNrOfRaisedConnections() const { return m_Raised.size(); }
 
 private:
     struct Raised

@@ -1,12 +1,10 @@
-// Large cities in the application: the view that fits the whole city, restarting with another city, the
-// City window's key, drawing only what the view shows, and labels that fit one UI draw list at any zoom.
+// Large cities in the application: the view that fits the whole city, the city controls, drawing only what
+// the view shows, and labels that fit one UI draw list at any zoom.
 #include "app/Car.h"
-#include "app/StartNodePicker.h"
-#include "framework/Physics/StaticBoxCollider.h"
+#include "app/CityControls.h"
 #include "framework/VemoxAI/VemoxGraphs/GraphRenderer.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/Camera2D.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/SDLDebugRenderer2D.h"
-#include "framework/VemoxRendering/SDLIntegration/SDLFrame/InputManager.h"
 #include "headless/HeadlessSimulation.h"
 
 #include <gtest/gtest.h>
@@ -30,14 +28,6 @@ HeadlessSimulation::Options CityOptions(CityLayout city, int nrOfCars)
     return options;
 }
 
-void PressCityKey()
-{
-    InputEvent key;
-    key.type = InputType::Keyboard;
-    key.state = InputState::Down;
-    key.data.code = App_TrafficSimulation::CityWindowKey;
-    InputManager::GetInstance()->AddInputEvent(key);
-}
 } // namespace
 
 TEST(LargeCity, FitShowsTheWholeCityLeftOfThePanel)
@@ -69,84 +59,32 @@ TEST(LargeCity, FitShowsTheWholeCityLeftOfThePanel)
     }
 }
 
-TEST(LargeCity, RestartBuildsTheNewCityFromScratch)
-{
-    srand(8);
-    HeadlessSimulation simulation(CityOptions(CityLayout{}, 20));
-    App_TrafficSimulation& app = simulation.GetApp();
-    auto switches = app.GetDebugSwitches();
-    switches.drawConnections = true;
-    app.SetDebugSwitches(switches);
-    for (int frame = 0; frame < 30; ++frame)
-        simulation.Step(1.f / 60.f);
-
-    TrafficScenario scenario = app.GetScenario();
-    scenario.city = CityLayout{16, 8};
-    scenario.nrOfCars = 1000;
-    app.Restart(scenario);
-    EXPECT_EQ(app.GetCity().GetLayout(), (CityLayout{16, 8}));
-    EXPECT_EQ(app.GetGraph()->GetNrOfColumns(), 80);
-    EXPECT_EQ(app.GetNrOfNodes(), 80 * 40);
-    ASSERT_EQ(app.GetCars().size(), 1000u);
-    EXPECT_EQ(app.GetTakenStartNodes().size(), 1000u);
-    EXPECT_EQ(app.GetTrafficLights().size(), 4u * 15u * 7u);
-    ASSERT_EQ(app.GetWalls().size(), 4u);
-    EXPECT_EQ(app.GetWalls()[1]->GetPosition(), Vector2D(1201.f, 300.f));
-    EXPECT_TRUE(app.GetDebugSwitches().drawConnections);
-    // The view now shows the new city whole.
-    const ViewBounds view = simulation.GetCamera().GetViewBounds();
-    EXPECT_LE(view.left, 0.f);
-    EXPECT_GE(view.top, 600.f);
-    for (int frame = 0; frame < 30; ++frame)
-        simulation.Step(1.f / 60.f);
-
-    // Back to the documented city: nothing of the old world is left, and the start cells are drawn as
-    // in a fresh start with the same seed.
-    scenario.city = CityLayout{};
-    scenario.nrOfCars = 20;
-    srand(99);
-    app.Restart(scenario);
-    srand(99);
-    const City documented;
-    StartNodePicker picker(documented);
-    std::vector<int> expected;
-    for (int car = 0; car < 20; ++car)
-    {
-        expected.push_back(picker.Pick());
-        for (int colour = 0; colour < 3; ++colour)
-            rand();
-    }
-    EXPECT_EQ(app.GetTakenStartNodes(), expected);
-    EXPECT_EQ(app.GetCars().size(), 20u);
-    EXPECT_EQ(app.GetTrafficLights().size(), 12u);
-    EXPECT_EQ(app.GetGraph()->GetNrOfNodes(), 200);
-}
-
-TEST(LargeCity, TheCityKeyOpensAndClosesTheCityWindow)
+TEST(LargeCity, CityControlsKeepTheNextScenarioWithinItsCity)
 {
     HeadlessSimulation simulation(CityOptions(CityLayout{}, 5));
-    App_TrafficSimulation& app = simulation.GetApp();
-    EXPECT_FALSE(app.GetCityWindow().IsOpen()); // never shown at start
-
-    const auto frameWithKey = [&app](bool pressKey)
+    const City& running = simulation.GetApp().GetCity();
+    const auto controls = [&running](TrafficScenario& next)
     {
         ImGui::NewFrame();
-        InputManager::GetInstance()->Clear();
-        if (pressKey)
-            PressCityKey();
-        app.UpdateUI(1.f / 60.f);
-        ImGui::Render();
-        return ImGui::GetIO().MetricsActiveWindows;
+        ImGui::Begin("Scenario");
+        const bool fit = BuildCityControls(running, next);
+        ImGui::End();
+        ImGui::EndFrame();
+        return fit;
     };
-    const int windowsWithoutIt = frameWithKey(false);
-    EXPECT_FALSE(app.GetCityWindow().IsOpen());
-    // Open: one more UI window in the frame; closed again: gone.
-    EXPECT_EQ(frameWithKey(true), windowsWithoutIt + 1);
-    EXPECT_TRUE(app.GetCityWindow().IsOpen());
-    EXPECT_EQ(frameWithKey(false), windowsWithoutIt + 1);
-    EXPECT_EQ(frameWithKey(true), windowsWithoutIt);
-    EXPECT_FALSE(app.GetCityWindow().IsOpen());
-    InputManager::GetInstance()->Clear();
+    TrafficScenario next;
+    next.city = CityLayout{0, CityLayout::MaxBlocks + 7};
+    next.nrOfCars = 500;
+    EXPECT_FALSE(controls(next));
+    EXPECT_EQ(next.city, (CityLayout{1, CityLayout::MaxBlocks}));
+    EXPECT_EQ(next.nrOfCars, 500);
+    // A smaller city takes fewer cars: the count follows it down, never below one car.
+    next.city = CityLayout{1, 1};
+    controls(next);
+    EXPECT_EQ(next.nrOfCars, 16);
+    next.nrOfCars = 0;
+    controls(next);
+    EXPECT_EQ(next.nrOfCars, 1);
 }
 
 TEST(LargeCity, CarsOffScreenAreNotDrawn)
