@@ -4,10 +4,14 @@
 #include "Car.h"
 #include "CarBehavior.h"
 #include "CarGrid.h"
+#include "CityControls.h"
+#include "RoutePlanner.h"
+#include "StartNodePicker.h"
 #include "framework/Physics/StaticBoxCollider.h"
 #include "framework/VemoxAI/DecisionMaking/BehaviorTree.h"
 #include "framework/VemoxAI/DecisionMaking/Blackboard.h"
 #include "framework/VemoxAI/VemoxGraphs/GraphRenderer.h"
+#include "framework/VemoxCore/VemoxAssert.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/Camera2D.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/SDLDebugRenderer2D.h"
 
@@ -21,7 +25,6 @@ using namespace Vemox;
 
 namespace
 {
-constexpr int FirstStartCandidate = 42; // a Block cell, so every car draws at least once
 constexpr float PathDotRadius = 2.5f;
 constexpr Color PathDotColor{0.5f, 1.f, 0.25f, 1.f};
 constexpr float VisionRadius = 40.f;
@@ -50,8 +53,10 @@ App_TrafficSimulation::App_TrafficSimulation(int nrOfCars)
 }
 
 App_TrafficSimulation::App_TrafficSimulation(const TrafficScenario& scenario)
-    : m_Scenario(scenario), m_NrOfCars(scenario.nrOfCars)
+    : m_Scenario(scenario), m_City(scenario.city), m_NrOfCars(scenario.nrOfCars)
 {
+    VEMOX_ASSERT(scenario.nrOfCars >= 0 && scenario.nrOfCars <= m_City.GetNrOfRoadCells() &&
+                 "<App_TrafficSimulation>: more cars than road cells to start on");
 }
 
 App_TrafficSimulation::~App_TrafficSimulation()
@@ -62,6 +67,8 @@ App_TrafficSimulation::~App_TrafficSimulation()
     m_pGraphRenderer = nullptr;
     delete m_pCarGrid;
     m_pCarGrid = nullptr;
+    delete m_pRoutePlanner;
+    m_pRoutePlanner = nullptr;
     for (Car*& pCar : m_Cars)
     {
         delete pCar;
@@ -76,16 +83,22 @@ App_TrafficSimulation::~App_TrafficSimulation()
     m_Walls.clear();
 }
 
+void App_TrafficSimulation::FitView()
+{
+    if (Camera2D* pCamera = SDLDebugRenderer2D::GetInstance()->GetActiveCamera())
+        FitViewToCity(*pCamera, m_City, m_IsDebugPanelEnabled ? PanelWidth + 2.f * PanelMargin : 0.f);
+}
+
 void App_TrafficSimulation::Start()
 {
-    const float width = RoadNetwork::WorldWidth;
-    const float height = RoadNetwork::WorldHeight;
+    const float width = m_City.GetWorldWidth();
+    const float height = m_City.GetWorldHeight();
     m_Walls.push_back(new StaticBoxCollider({-1.f, height / 2.f}, 2.f, height + 4.f));
     m_Walls.push_back(new StaticBoxCollider({width + 1.f, height / 2.f}, 2.f, height + 4.f));
     m_Walls.push_back(new StaticBoxCollider({width / 2.f, height + 1.f}, width, 2.f));
     m_Walls.push_back(new StaticBoxCollider({width / 2.f, -1.f}, width, 2.f));
 
-    m_NrOfNodes = RoadNetwork::NrOfNodes;
+    m_NrOfNodes = m_City.GetNrOfNodes();
     m_pGraphRenderer = new GraphRenderer(1);
 
     if (Camera2D* pCamera = SDLDebugRenderer2D::GetInstance()->GetActiveCamera())
@@ -99,10 +112,13 @@ void App_TrafficSimulation::Start()
                              static_cast<float>(m_pGridGraph->GetCellSize()));
 
     m_Cars.reserve(static_cast<size_t>(m_NrOfCars));
+    m_TakenStartNodes.reserve(static_cast<size_t>(m_NrOfCars));
+    StartNodePicker startNodePicker(m_City);
     for (int i = 0; i < m_NrOfCars; ++i)
-        SpawnCar();
+        SpawnCar(startNodePicker);
 
-    for (const RoadNetwork::LightPlacement& placement : RoadNetwork::TrafficLights)
+    m_TrafficLights.reserve(m_City.GetTrafficLights().size());
+    for (const RoadNetwork::LightPlacement& placement : m_City.GetTrafficLights())
     {
         const float phase = m_Scenario.lightPhase;
         const float timer = placement.startsRed ? phase : 0.f;
@@ -110,17 +126,9 @@ void App_TrafficSimulation::Start()
     }
 }
 
-void App_TrafficSimulation::SpawnCar()
+void App_TrafficSimulation::SpawnCar(StartNodePicker& startNodePicker)
 {
-    int startNode = FirstStartCandidate;
-    while (m_pGridGraph->GetNode(startNode)->GetTerrainType() == TerrainType::Block)
-    {
-        do
-        {
-            startNode = rand() % m_NrOfNodes;
-        } while (std::find(m_TakenStartNodes.begin(), m_TakenStartNodes.end(), startNode) !=
-                 m_TakenStartNodes.end());
-    }
+    const int startNode = startNodePicker.Pick();
     m_TakenStartNodes.push_back(startNode);
 
     const Vector2D position = m_pGridGraph->GetNodeWorldPos(startNode);
@@ -141,6 +149,7 @@ Blackboard* App_TrafficSimulation::CreateBlackboard(Car* pCar)
     pBlackboard->AddData(RoadNetwork::Keys::Heuristic, m_pHeuristic);
     pBlackboard->AddData(RoadNetwork::Keys::CarsVector, &m_Cars);
     pBlackboard->AddData(RoadNetwork::Keys::CarGrid, static_cast<const CarGrid*>(m_pCarGrid));
+    pBlackboard->AddData(RoadNetwork::Keys::RoutePlanner, m_pRoutePlanner);
     return pBlackboard;
 }
 
@@ -222,8 +231,15 @@ void App_TrafficSimulation::Render(float deltaTime)
     if (m_DrawPathOfFirstCar && !m_Cars.empty())
         RenderCarPath(*m_Cars[0]);
 
+    // A car is a disc with its arrowhead inside: only those the view can show are drawn.
+    const SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
+    const Vector2D carExtent{Car::Radius, Car::Radius};
     for (Car* pCar : m_Cars)
-        pCar->Render(deltaTime);
+    {
+        const Vector2D position = pCar->GetPosition();
+        if (pRenderer->IsInView(position - carExtent, position + carExtent))
+            pCar->Render(deltaTime);
+    }
 
     if (m_DrawVisionOfFirstCar && !m_Cars.empty())
         RenderCarVision(*m_Cars[0]);

@@ -2,6 +2,7 @@
 // behaviour tree over their own blackboard, the graph renderer and the debug panel.
 #pragma once
 
+#include "City.h"
 #include "RoadNetwork.h"
 #include "TrafficLight.h"
 #include "TrafficScenario.h"
@@ -20,12 +21,17 @@ class GraphRenderer;
 class StaticBoxCollider;
 } // namespace Vemox
 
+class RoutePlanner;
+class StartNodePicker;
+
 class App_TrafficSimulation final : public Vemox::IApp
 {
 public:
-    /// nrOfCars: cars spawned by Start, 0..RoadNetwork::MaxNrOfCars (the program uses 20).
+    /// nrOfCars: cars spawned by Start in the documented city, 0..RoadNetwork::MaxNrOfCars (the program
+    /// uses 20).
     explicit App_TrafficSimulation(int nrOfCars = RoadNetwork::DefaultNrOfCars);
-    /// A world built from the scenario; the default scenario is the documented world.
+    /// A world built from the scenario; the default scenario is the documented world. The car count must
+    /// not exceed the city's road cells.
     explicit App_TrafficSimulation(const TrafficScenario& scenario);
     ~App_TrafficSimulation() override;
 
@@ -36,10 +42,11 @@ public:
     void Update(float deltaTime) override;
     void Render(float deltaTime) override;
 
-    /// Builds the 20 x 10 grid, its terrain and its 148 one-way road connections.
+    /// Builds the city's grid, its terrain and its one-way road connections (in the documented city
+    /// 20 x 10 cells and 148 connections), and the route planner on it.
     void CreateRoadNetwork();
     /// A new blackboard for one car with "Car", "GridGraph", "Heuristic" and "CarsVector", then "CarGrid"
-    /// (the grid of the cars, null before Start). Owned by the caller.
+    /// (the grid of the cars, null before Start) and "RoutePlanner". Owned by the caller.
     Vemox::Blackboard* CreateBlackboard(Car* pCar);
     void UpdateTrafficLights(float deltaTime);
     void RenderTrafficLights() const;
@@ -56,6 +63,8 @@ public:
     /// The cars sorted by cell: current during Update's car loop only, null before Start.
     const CarGrid* GetCarGrid() const { return m_pCarGrid; }
     int GetNrOfNodes() const { return m_NrOfNodes; }
+    const City& GetCity() const { return m_City; }
+    RoutePlanner* GetRoutePlanner() const { return m_pRoutePlanner; }
     const TrafficScenario& GetScenario() const { return m_Scenario; }
 
     /// The panel's switches, also settable for runs without a UI.
@@ -71,14 +80,18 @@ public:
     DebugSwitches GetDebugSwitches() const;
     void SetDebugSwitches(const DebugSwitches& switches);
 
+    /// Zooms the view out so that the whole city shows left of the debug panel.
+    void FitView();
+
     /// Whether UpdateUI builds the debug panel (on by default; runs without a screen may leave it out).
     void SetDebugPanelEnabled(bool isEnabled) { m_IsDebugPanelEnabled = isEnabled; }
 
 private:
-    void SpawnCar();
+    void SpawnCar(StartNodePicker& startNodePicker);
     void BuildDebugPanel();
 
     TrafficScenario m_Scenario;
+    City m_City;
     int m_NrOfCars = RoadNetwork::DefaultNrOfCars;
     std::vector<Car*> m_Cars;
     std::vector<int> m_TakenStartNodes;
@@ -97,4 +110,5 @@ private:
     bool m_DrawConnectionCosts = false;
     Vemox::Heuristic m_pHeuristic = Vemox::Chebyshev;
     bool m_IsDebugPanelEnabled = true;
+    RoutePlanner* m_pRoutePlanner = nullptr; ///< owned; plans on m_pGridGraph
 };

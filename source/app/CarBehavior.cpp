@@ -5,9 +5,9 @@
 #include "Car.h"
 #include "CarGrid.h"
 #include "RoadNetwork.h"
+#include "RoutePlanner.h"
 #include "TrafficTypes.h"
 #include "framework/Agents/SteeringAgent.h"
-#include "framework/VemoxAI/VemoxGraphs/AStar.h"
 #include "framework/VemoxCore/VemoxAssert.h"
 
 #include <algorithm>
@@ -78,12 +78,6 @@ bool ReadGraph(Blackboard* pBlackboard, TrafficGraph*& pGraph)
 float Atan2(float y, float x)
 {
     return static_cast<float>(std::atan2(static_cast<double>(y), static_cast<double>(x)));
-}
-
-void SetConnectionCost(TrafficGraph* pGraph, int from, int to, float cost)
-{
-    if (GraphConnection* pConnection = pGraph->GetConnection(from, to))
-        pConnection->SetCost(cost);
 }
 
 /// A box in world coordinates.
@@ -291,6 +285,11 @@ BehaviorState PlanPathToRandomDestination(Blackboard* pBlackboard)
         return BehaviorState::Failure;
     if (!pBlackboard->GetData(HeuristicKey, pHeuristic) || pHeuristic == nullptr)
         return BehaviorState::Failure;
+    RoutePlanner* pPlanner = nullptr;
+    if (!pBlackboard->GetData(RoadNetwork::Keys::RoutePlanner, pPlanner) || pPlanner == nullptr)
+        return BehaviorState::Failure;
+    VEMOX_ASSERT(pPlanner->GetGraph() == pGraph &&
+                 "<CarBehavior::PlanPathToRandomDestination>: the route planner plans on another graph");
 
     const int nrOfNodes = pGraph->GetNrOfNodes();
     const int start = pGraph->GetNodeIdxAtWorldPos(pCar->GetPosition());
@@ -306,15 +305,7 @@ BehaviorState PlanPathToRandomDestination(Blackboard* pBlackboard)
         } while (goal == start);
     } while (pGraph->GetNode(goal)->GetTerrainType() == TerrainType::Block);
 
-    for (const RoadNetwork::RaisedConnection& raised : RoadNetwork::PlanningRaise)
-        SetConnectionCost(pGraph, raised.fromNode, raised.toNode, RoadNetwork::RaisedCost);
-
-    AStar<GridTerrainNode, GraphConnection> pathfinder(pGraph, pHeuristic);
-    const std::vector<GridTerrainNode*> nodes =
-        pathfinder.FindPath(pGraph->GetNode(start), pGraph->GetNode(goal));
-
-    for (const RoadNetwork::RaisedConnection& raised : RoadNetwork::PlanningRaise)
-        SetConnectionCost(pGraph, raised.fromNode, raised.toNode, raised.restoreCost);
+    const std::vector<GridTerrainNode*>& nodes = pPlanner->FindRoute(start, goal, pHeuristic);
 
     // No path (the car stands on a cell without roads): keep the old path and destination.
     if (nodes.empty())

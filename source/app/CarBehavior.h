@@ -14,7 +14,8 @@ namespace CarBehavior
 {
 /// The car's node is the node of its destination.
 bool IsAtDestination(Vemox::Blackboard* pBlackboard);
-/// Draws a random road destination and plans an A* path there; Failure when no path exists.
+/// Draws a random road destination and plans a path there with the shared route planner (the entry
+/// "RoutePlanner", read after "Heuristic"); Failure when no path exists.
 Vemox::BehaviorState PlanPathToRandomDestination(Vemox::Blackboard* pBlackboard);
 /// Aims the car at the first point of its path.
 Vemox::BehaviorState SeekNextPathPoint(Vemox::Blackboard* pBlackboard);

@@ -1,9 +1,10 @@
-// The road network of the traffic simulation: the grid with its blocks and junctions, the one-way
-// road connections, and the traffic lights that open and close the connections into the junctions.
+// The road network of the traffic simulation: the city's grid with its one-way road connections, and
+// the traffic lights that open and close the connections into the junctions.
 #include "RoadNetwork.h"
 
 #include "App_TrafficSimulation.h"
 #include "Car.h"
+#include "RoutePlanner.h"
 #include "framework/VemoxCore/VemoxAssert.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/SDLDebugRenderer2D.h"
 
@@ -16,73 +17,12 @@ namespace
 {
 constexpr Color RedLight{1.f, 0.f, 0.f, 0.5f};
 constexpr Color GreenLight{0.f, 1.f, 0.f, 0.5f};
-
-int NodeIndex(int column, int row)
-{
-    return row * NrOfColumns + column;
-}
-
-/// One road: a straight run of cells in driving order, each linked to the next.
-struct Road
-{
-    int firstColumn;
-    int firstRow;
-    int columnStep; ///< -1, 0 or 1 per cell along the road
-    int rowStep;
-    int nrOfConnections;
-    float cost;
-};
-
-// In creation order: the outer ring (clockwise with y up), the middle road's two lanes, then the
-// three cross roads' lanes. Traffic keeps to the right.
-constexpr Road Roads[] = {
-    {0, 0, 0, 1, 9, RingCost},         // column 0, up
-    {19, 9, 0, -1, 9, RingCost},       // column 19, down
-    {0, 9, 1, 0, 19, RingCost},        // row 9, right
-    {19, 0, -1, 0, 19, RingCost},      // row 0, left
-    {0, 4, 1, 0, 19, InnerRoadCost},   // middle road, row 4, right
-    {19, 5, -1, 0, 19, InnerRoadCost}, // middle road, row 5, left
-    {4, 9, 0, -1, 9, InnerRoadCost},   // column 4, down
-    {5, 0, 0, 1, 9, InnerRoadCost},    // column 5, up
-    {9, 9, 0, -1, 9, InnerRoadCost},   // column 9, down
-    {10, 0, 0, 1, 9, InnerRoadCost},   // column 10, up
-    {14, 9, 0, -1, 9, InnerRoadCost},  // column 14, down
-    {15, 0, 0, 1, 9, InnerRoadCost},   // column 15, up
-};
-
-constexpr int BlockColumnGroups[] = {1, 6, 11, 16};
-constexpr int BlockRowGroups[] = {1, 6};
-constexpr int JunctionColumns[] = {4, 9, 14};
 } // namespace
 
 void App_TrafficSimulation::CreateRoadNetwork()
 {
-    m_pGridGraph =
-        new TrafficGraph(NrOfColumns, NrOfRows, static_cast<int>(m_CellSize), true, false, 1.f, 1.5f);
-
-    for (int firstColumn : BlockColumnGroups)
-        for (int firstRow : BlockRowGroups)
-            for (int row = firstRow; row < firstRow + 3; ++row)
-                for (int column = firstColumn; column < firstColumn + 3; ++column)
-                    m_pGridGraph->GetNode(NodeIndex(column, row))->SetTerrainType(TerrainType::Block);
-
-    for (const Road& road : Roads)
-    {
-        int column = road.firstColumn;
-        int row = road.firstRow;
-        for (int i = 0; i < road.nrOfConnections; ++i)
-        {
-            const int from = NodeIndex(column, row);
-            column += road.columnStep;
-            row += road.rowStep;
-            m_pGridGraph->AddConnection(new GraphConnection2D(from, NodeIndex(column, row), road.cost));
-        }
-    }
-
-    for (int firstColumn : JunctionColumns)
-        for (int row = 4; row <= 5; ++row)
-            for (int column = firstColumn; column <= firstColumn + 1; ++column)
-                m_pGridGraph->GetNode(NodeIndex(column, row))->SetTerrainType(TerrainType::Intersection);
+    m_pGridGraph = m_City.CreateGraph(static_cast<int>(m_CellSize));
+    m_pRoutePlanner = new RoutePlanner(m_pGridGraph, m_City.GetPlanningRaise());
 }
 
 namespace
@@ -133,10 +73,13 @@ void App_TrafficSimulation::RenderTrafficLights() const
 {
     SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
     const float radius = static_cast<float>(m_CellSize) * 0.25f;
+    const Vector2D extent{radius, radius};
     for (const TrafficLight& light : m_TrafficLights)
     {
-        pRenderer->DrawSolidCircle(m_pGridGraph->GetNodeWorldPos(light.fromNode), radius, {0.f, 0.f},
-                                   light.isRed ? RedLight : GreenLight, 0.f);
+        const Vector2D position = m_pGridGraph->GetNodeWorldPos(light.fromNode);
+        if (pRenderer->IsInView(position - extent, position + extent))
+            pRenderer->DrawSolidCircle(position, radius, {0.f, 0.f}, light.isRed ? RedLight : GreenLight,
+                                       0.f);
     }
 }
 

@@ -1,5 +1,5 @@
-// The facts of the traffic world in one place: the grid and its size, the road costs, the traffic
-// lights and the planning raise as named data, the car-count limits and the blackboard keys.
+// The facts of the traffic world in one place: the documented city's size, the road costs, the light
+// phase, the records of lights and raised connections (City generates them), car limits, blackboard keys.
 #pragma once
 
 #include "TrafficTypes.h"
@@ -8,7 +8,8 @@ class Car;
 
 namespace RoadNetwork
 {
-/// The grid: 20 columns by 10 rows of square cells, 15 world units each; y up, row 0 at the bottom.
+/// The documented city (the default CityLayout): 20 columns by 10 rows of square cells, 15 world units
+/// each; y up, row 0 at the bottom. Every city uses the same cell size.
 constexpr int NrOfColumns = 20;
 constexpr int NrOfRows = 10;
 constexpr int NrOfNodes = NrOfColumns * NrOfRows;
@@ -35,14 +36,6 @@ struct LightPlacement
     int toNode;
     bool startsRed; ///< red lights start with a full phase timer, green ones with an empty one
 };
-/// The twelve lights in update and drawing order: the horizontal approaches start red, the vertical
-/// ones green.
-constexpr LightPlacement TrafficLights[] = {
-    {83, 84, true},    {106, 105, true}, {88, 89, true},    {111, 110, true},
-    {93, 94, true},    {116, 115, true}, {124, 104, false}, {65, 85, false},
-    {129, 109, false}, {70, 90, false},  {134, 114, false}, {75, 95, false},
-};
-
 /// A connection made expensive for the length of one search, and the cost it gets back afterwards.
 struct RaisedConnection
 {
@@ -50,16 +43,8 @@ struct RaisedConnection
     int toNode;
     float restoreCost;
 };
-/// Raised while a path is planned, so that routes prefer right turns and avoid the middle road's
-/// U-turn links: the two ring links between the middle road's lanes, then each junction's inner loop.
-constexpr RaisedConnection PlanningRaise[] = {
-    {80, 100, RingCost},      {119, 99, RingCost},       {104, 84, InnerRoadCost}, {84, 85, InnerRoadCost},
-    {85, 105, InnerRoadCost}, {105, 104, InnerRoadCost}, {109, 89, InnerRoadCost}, {89, 90, InnerRoadCost},
-    {90, 110, InnerRoadCost}, {110, 109, InnerRoadCost}, {114, 94, InnerRoadCost}, {94, 95, InnerRoadCost},
-    {95, 115, InnerRoadCost}, {115, 114, InnerRoadCost},
-};
-
-/// Car counts: the program spawns 20; every car needs a road cell of its own to start on.
+/// Car counts: the program spawns 20; every car needs a road cell of its own to start on, so a city takes
+/// at most its road cells (MaxNrOfCars is the documented city's).
 constexpr int DefaultNrOfCars = 20;
 constexpr int MinNrOfCars = 1;
 constexpr int MaxNrOfCars = NrOfRoadCells;
@@ -74,6 +59,8 @@ constexpr const char* CarsVector = "CarsVector"; ///< std::vector<Car*>*: every 
 /// const CarGrid*: the cars sorted by cell, current during the application's step (optional: the vision
 /// leaf looks at every car without it)
 constexpr const char* CarGrid = "CarGrid";
+/// RoutePlanner*: the path planner that all cars share (the city's planning raise, one reused search)
+constexpr const char* RoutePlanner = "RoutePlanner";
 } // namespace Keys
 
 /// The connection from the car's cell to the cell of its next path point: the road it drives on. Null

@@ -86,6 +86,8 @@ void TrafficMonitor::Observe(float deltaTime)
     const auto& cars = m_App.GetCars();
     Snapshot snapshot;
     float speedSum = 0.f;
+    const float worldWidth = m_App.GetCity().GetWorldWidth();
+    const float worldHeight = m_App.GetCity().GetWorldHeight();
 
     for (size_t i = 0; i < cars.size(); ++i)
     {
@@ -93,8 +95,7 @@ void TrafficMonitor::Observe(float deltaTime)
         const Vector2D position = car.GetPosition();
         if (!std::isfinite(position.x) || !std::isfinite(position.y))
             m_CarsNonFinite.insert(static_cast<int>(i));
-        else if (position.x < 0.f || position.x > RoadNetwork::WorldWidth || position.y < 0.f ||
-                 position.y > RoadNetwork::WorldHeight)
+        else if (position.x < 0.f || position.x > worldWidth || position.y < 0.f || position.y > worldHeight)
             m_CarsOutside.insert(static_cast<int>(i));
 
         // A new destination means a new plan; every plan after the first ends a trip.

@@ -1,7 +1,8 @@
 // What a run of the traffic simulation is made of, beyond the random seed: the number of cars, the
-// traffic lights' phase and the driver model. The defaults are the documented world.
+// traffic lights' phase, the driver model and the city. The defaults are the documented world.
 #pragma once
 
+#include "City.h"
 #include "RoadNetwork.h"
 
 /// The behaviour tree that every car of a run drives with.
@@ -13,7 +14,9 @@ enum class DriverModel
 
 struct TrafficScenario
 {
-    int nrOfCars = RoadNetwork::DefaultNrOfCars; ///< RoadNetwork::MinNrOfCars..MaxNrOfCars (0: no cars)
-    float lightPhase = RoadNetwork::LightPhase;  ///< seconds a light stays red or green, above 0
+    /// RoadNetwork::MinNrOfCars..the city's road cells (0: no cars)
+    int nrOfCars = RoadNetwork::DefaultNrOfCars;
+    float lightPhase = RoadNetwork::LightPhase; ///< seconds a light stays red or green, above 0
     DriverModel driver = DriverModel::Classic;
+    CityLayout city{};
 };

@@ -27,14 +27,15 @@ HeadlessSimulation::HeadlessSimulation(const Options& options) : m_Options(optio
                                    static_cast<uint32_t>(window.width), static_cast<uint32_t>(window.height));
     SDLDebugRenderer2D::GetInstance()->SetActiveCamera(m_pCamera.get());
 
-    m_pFrame = std::make_unique<AppFrame>(m_pCamera.get(),
-                                          [&options, this]
-                                          {
-                                              m_pApp = new App_TrafficSimulation(TrafficScenario{
-                                                  options.nrOfCars, options.lightPhase, options.driver});
-                                              m_pApp->SetDebugPanelEnabled(options.buildDebugPanel);
-                                              return m_pApp;
-                                          });
+    m_pFrame = std::make_unique<AppFrame>(
+        m_pCamera.get(),
+        [&options, this]
+        {
+            m_pApp = new App_TrafficSimulation(
+                TrafficScenario{options.nrOfCars, options.lightPhase, options.driver, options.city});
+            m_pApp->SetDebugPanelEnabled(options.buildDebugPanel);
+            return m_pApp;
+        });
     m_pFrame->SetDrawingEnabled(options.drawEachFrame);
 }
 

@@ -28,6 +28,7 @@ public:
         bool buildDebugPanel = true;
         DriverModel driver = DriverModel::Classic;
         float lightPhase = RoadNetwork::LightPhase; ///< seconds
+        CityLayout city{};
     };
 
     explicit HeadlessSimulation(const Options& options);

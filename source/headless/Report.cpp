@@ -48,6 +48,7 @@ void WriteJsonSummary(std::ostream& out, const RunOptions& options, const RunMea
     const nlohmann::json summary = {
         {"seed", options.seed},
         {"cars", options.nrOfCars},
+        {"city", std::to_string(options.city.blocksX) + "x" + std::to_string(options.city.blocksY)},
         {"frames", measurements.framesRun},
         {"interrupted", measurements.stopSignal != 0},
         {"dt", options.deltaTime},
@@ -83,8 +84,9 @@ void WriteTextSummary(std::ostream& out, const RunOptions& options, const RunMea
 {
     const double framesPerSecond = FramesPerSecond(measurements);
     const std::vector<int> gridlocked = monitor.GetGridlockedCars();
-    Print(out, "Traffic simulation: %d cars, %" PRId64 " frames of %.6f s, seed %u\n", options.nrOfCars,
-          measurements.framesRun, options.deltaTime, options.seed);
+    Print(out, "Traffic simulation: %d cars in a %dx%d city, %" PRId64 " frames of %.6f s, seed %u\n",
+          options.nrOfCars, options.city.blocksX, options.city.blocksY, measurements.framesRun,
+          options.deltaTime, options.seed);
     if (measurements.stopSignal != 0)
         Print(out, "  interrupted              by %s after %" PRId64 " of %" PRId64 " frames\n",
               measurements.stopSignal == SIGINT ? "SIGINT" : "SIGTERM", measurements.framesRun,

@@ -78,6 +78,21 @@ CLI::Validator FileName()
         "");
 }
 
+bool ParseBlocks(const char* pBegin, const char* pEnd, int& blocks)
+{
+    if (pBegin == pEnd || pEnd - pBegin > 3)
+        return false;
+    int value = 0;
+    for (const char* p = pBegin; p != pEnd; ++p)
+    {
+        if (*p < '0' || *p > '9')
+            return false;
+        value = value * 10 + (*p - '0');
+    }
+    blocks = value;
+    return true;
+}
+
 const char* const HelpFooter =
     "Integers are decimal. --json prints its summary also with --quiet; --quiet then hides only the\n"
     "progress bar. A first SIGINT or SIGTERM ends the run after the current frame, with complete CSV rows\n"
@@ -91,6 +106,20 @@ const char* const HelpFooter =
     "follows); 130 interrupted by SIGINT, 143 by SIGTERM. A write failure wins over an interrupt, an\n"
     "interrupt over an integrity failure.";
 } // namespace
+
+bool ParseCityLayout(const std::string& text, CityLayout& layout)
+{
+    const size_t separator = text.find('x');
+    if (separator == std::string::npos)
+        return false;
+    CityLayout parsed;
+    const char* pText = text.c_str();
+    if (!ParseBlocks(pText, pText + separator, parsed.blocksX) ||
+        !ParseBlocks(pText + separator + 1, pText + text.size(), parsed.blocksY) || !parsed.IsValid())
+        return false;
+    layout = parsed;
+    return true;
+}
 
 ParseOutcome ParseRunOptions(int argc, const char* const argv[], RunOptions& options, std::ostream& out,
                              std::ostream& err)
@@ -117,12 +146,29 @@ ParseOutcome ParseRunOptions(int argc, const char* const argv[], RunOptions& opt
         ->transform(
             DecimalInRange(1, std::numeric_limits<std::uint32_t>::max(),
                            "the C library's generator treats a seed of 0 as 1, so 0 would repeat seed 1"));
+    const CityLayout largestCity{CityLayout::MaxBlocks, CityLayout::MaxBlocks};
     app.add_option("--cars", options.nrOfCars,
-                   "Number of cars, " + std::to_string(RoadNetwork::MinNrOfCars) + " to " +
-                       std::to_string(RoadNetwork::MaxNrOfCars) + " (default " +
-                       std::to_string(RoadNetwork::DefaultNrOfCars) + ")")
+                   "Number of cars, " + std::to_string(RoadNetwork::MinNrOfCars) +
+                       " to the city's road cells (" + std::to_string(RoadNetwork::MaxNrOfCars) +
+                       " in the default city; default " + std::to_string(RoadNetwork::DefaultNrOfCars) + ")")
         ->type_name("N")
-        ->transform(DecimalInRange(RoadNetwork::MinNrOfCars, RoadNetwork::MaxNrOfCars));
+        ->transform(DecimalInRange(RoadNetwork::MinNrOfCars, largestCity.GetNrOfRoadCells()));
+    std::string cityText;
+    app.add_option("--city", cityText,
+                   "City size in blocks of 3 x 3 cells, across x up, 1x1 to " +
+                       std::to_string(CityLayout::MaxBlocks) + "x" + std::to_string(CityLayout::MaxBlocks) +
+                       " (default 4x2, the documented city)")
+        ->type_name("BXxBY")
+        ->check(CLI::Validator(
+            [](std::string& value) -> std::string
+            {
+                CityLayout layout;
+                if (!ParseCityLayout(value, layout))
+                    return "Value " + value + " is not a city size BXxBY with 1 to " +
+                           std::to_string(CityLayout::MaxBlocks) + " blocks either way";
+                return {};
+            },
+            ""));
     app.add_option("--csv", options.csvPath, "Write a time series, one row per simulated second, to FILE")
         ->type_name("FILE")
         ->transform(FileName());
@@ -142,6 +188,16 @@ ParseOutcome ParseRunOptions(int argc, const char* const argv[], RunOptions& opt
     catch (const CLI::ParseError& error)
     {
         err << "traffic-headless: " << error.what() << "\n";
+        return ParseOutcome::ExitError;
+    }
+
+    if (!cityText.empty())
+        ParseCityLayout(cityText, options.city);
+    if (options.nrOfCars > options.city.GetNrOfRoadCells())
+    {
+        err << "traffic-headless: --cars: " << options.nrOfCars << " cars do not fit the city "
+            << options.city.blocksX << "x" << options.city.blocksY << ", which has "
+            << options.city.GetNrOfRoadCells() << " road cells to start on\n";
         return ParseOutcome::ExitError;
     }
 

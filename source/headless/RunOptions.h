@@ -1,6 +1,7 @@
 // Command-line options of the headless traffic runner.
 #pragma once
 
+#include "app/City.h"
 #include "app/RoadNetwork.h"
 #include "framework/Physics/PhysicsWorld.h"
 
@@ -20,7 +21,8 @@ struct RunOptions
     double deltaTime = 1.0 / 60.0; ///< seconds per frame
     std::uint32_t seed = 0;        ///< 1 and up: the C library's generator treats 0 as 1
     bool hasSeed = false;          ///< false: the seed is taken from the clock
-    int nrOfCars = RoadNetwork::DefaultNrOfCars;
+    int nrOfCars = RoadNetwork::DefaultNrOfCars; ///< at most the city's road cells
+    CityLayout city{};
     std::string csvPath; ///< empty: no time series
     bool quiet = false;
     bool json = false;
@@ -33,6 +35,10 @@ enum class ParseOutcome
     ExitOk,    ///< help was printed
     ExitError, ///< a message naming the bad option was printed; exit code 2
 };
+
+/// Reads a city size written BXxBY (blocks across, then up, e.g. "4x2"); false (layout untouched) unless
+/// both are whole numbers in CityLayout's range and nothing else follows.
+bool ParseCityLayout(const std::string& text, CityLayout& layout);
 
 /// Parses argv into options. Help goes to `out`, errors to `err`.
 ParseOutcome ParseRunOptions(int argc, const char* const argv[], RunOptions& options, std::ostream& out,

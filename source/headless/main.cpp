@@ -107,7 +107,12 @@ int main(int argc, char* argv[])
     InstallStopHandlers();
     srand(options.seed);
     // Without drawing there is no one to look at the panel either.
-    HeadlessSimulation simulation({options.nrOfCars, options.draw, options.draw});
+    HeadlessSimulation::Options simulationOptions;
+    simulationOptions.nrOfCars = options.nrOfCars;
+    simulationOptions.drawEachFrame = options.draw;
+    simulationOptions.buildDebugPanel = options.draw;
+    simulationOptions.city = options.city;
+    HeadlessSimulation simulation(simulationOptions);
     TrafficMonitor monitor(simulation.GetApp());
     const RunMeasurements measurements =
         RunFrames(options, simulation, monitor, csv.is_open() ? &csv : nullptr, &g_StopSignal);

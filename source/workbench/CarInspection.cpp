@@ -7,6 +7,7 @@
 #include "app/App_TrafficSimulation.h"
 #include "app/Car.h"
 #include "app/RoadNetwork.h"
+#include "app/RoutePlanner.h"
 #include "app/TrafficMonitor.h"
 #include "framework/Agents/BaseAgent.h"
 #include "framework/VemoxCore/VemoxAssert.h"
@@ -55,6 +56,12 @@ void FormatEntry(const IBlackBoardField& field, const App_TrafficSimulation& app
     else if (type == typeid(const CarGrid*))
     {
         std::snprintf(value.data(), value.size(), "vision grid of the cars");
+    }
+    else if (type == typeid(RoutePlanner*))
+    {
+        const RoutePlanner* pPlanner = static_cast<const BlackboardField<RoutePlanner*>&>(field).GetData();
+        std::snprintf(value.data(), value.size(), "shared, %zu connections raised",
+                      pPlanner != nullptr ? pPlanner->GetNrOfRaisedConnections() : size_t{0});
     }
     else if (type == typeid(Heuristic) &&
              static_cast<const BlackboardField<Heuristic>&>(field).GetData() == Chebyshev)

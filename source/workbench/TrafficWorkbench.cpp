@@ -4,6 +4,7 @@
 
 #include "CarPicking.h"
 #include "app/Car.h"
+#include "app/CityControls.h"
 #include "framework/AppFrame/TimeControl.h"
 #include "framework/VemoxAI/DecisionMaking/BehaviorTree.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/Camera2D.h"
@@ -171,6 +172,7 @@ void TrafficWorkbench::Restart(const TrafficScenario& scenario, unsigned int see
     const Vector2D center = pCamera != nullptr ? pCamera->GetCenter() : Vector2D{};
     const float zoom = pCamera != nullptr ? pCamera->GetZoom() : 0.f;
     const App_TrafficSimulation::DebugSwitches switches = m_pApp->GetDebugSwitches();
+    const CityLayout previousCity = m_pApp->GetCity().GetLayout();
 
     m_SelectedCar = -1;
     m_IsFollowing = false;
@@ -185,7 +187,12 @@ void TrafficWorkbench::Restart(const TrafficScenario& scenario, unsigned int see
     BuildWorld();
 
     m_pApp->SetDebugSwitches(switches);
-    if (pCamera != nullptr)
+    // A city of another size is shown whole; the same city keeps the user's view.
+    if (m_pApp->GetCity().GetLayout() != previousCity)
+    {
+        m_pApp->FitView();
+    }
+    else if (pCamera != nullptr)
     {
         pCamera->SetCenter(center);
         pCamera->SetZoom(zoom);
@@ -445,7 +452,8 @@ void TrafficWorkbench::BuildScenarioWindow()
                 DriverModelNames[driver]);
     ImGui::Separator();
     ImGui::PushItemWidth(150.f);
-    ImGui::SliderInt("Cars", &m_NextScenario.nrOfCars, RoadNetwork::MinNrOfCars, RoadNetwork::MaxNrOfCars);
+    ImGui::SliderInt("Cars", &m_NextScenario.nrOfCars, RoadNetwork::MinNrOfCars,
+                     m_NextScenario.city.GetNrOfRoadCells());
     ImGui::InputScalar("Seed", ImGuiDataType_U32, &m_NextSeed);
     ImGui::SameLine();
     if (ImGui::Button("Random"))
@@ -460,6 +468,11 @@ void TrafficWorkbench::BuildScenarioWindow()
     ImGui::SameLine();
     if (ImGui::Button("Defaults"))
         m_NextScenario = TrafficScenario{};
+    ImGui::Separator();
+    ImGui::PushItemWidth(150.f);
+    if (BuildCityControls(m_pApp->GetCity(), m_NextScenario))
+        m_pApp->FitView();
+    ImGui::PopItemWidth();
     EndToolWindow();
 }
 
@@ -477,7 +490,7 @@ void TrafficWorkbench::BuildHelpWindow()
     HelpLine("Right drag", "pan (ends follow)");
     HelpLine("Wheel", "zoom");
     HelpLine("S", "statistics");
-    HelpLine("C", "scenario: cars, seed, restart");
+    HelpLine("C", "scenario: cars, seed, city, restart");
     HelpLine("H, F1", "this help");
     ImGui::Separator();
     BuildTimeButtons();

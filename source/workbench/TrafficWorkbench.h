@@ -42,8 +42,9 @@ public:
     /// Selects the car under the pixel (and opens the inspector), or clears the selection.
     void OnClick(int x, int y) override;
 
-    /// Rebuilds the world from scenario with the generator seeded with seed; keeps the view, the time
-    /// controls and the open windows, clears the selection.
+    /// Rebuilds the world from scenario with the generator seeded with seed; keeps the time controls and
+    /// the open windows, and the view unless the city changes size (then the new city is fitted into it);
+    /// clears the selection.
     void Restart(const TrafficScenario& scenario, unsigned int seed);
 
     App_TrafficSimulation& GetApp() const { return *m_pApp; }

@@ -3,6 +3,7 @@
 #include "app/Car.h"
 #include "app/CarBehavior.h"
 #include "app/CarGrid.h"
+#include "app/RoutePlanner.h"
 #include "framework/Physics/RigidBody.h"
 #include "headless/HeadlessSimulation.h"
 
@@ -57,6 +58,7 @@ protected:
         pBlackboard->AddData("GridGraph", m_pGraph);
         pBlackboard->AddData("Heuristic", static_cast<Heuristic>(Chebyshev));
         pBlackboard->AddData("CarsVector", &m_Cars);
+        pBlackboard->AddData("RoutePlanner", m_Simulation.GetApp().GetRoutePlanner());
         m_Blackboards.push_back(std::move(pBlackboard));
         return pCar;
     }
@@ -153,6 +155,7 @@ TEST_F(CarBehaviorTest, SearchSeesRaisedJunctionCostsAndTheLight)
     blackboard.AddData("Car", pCar);
     blackboard.AddData("GridGraph", m_pGraph);
     blackboard.AddData("Heuristic", static_cast<Heuristic>(RecordingHeuristic));
+    blackboard.AddData("RoutePlanner", m_Simulation.GetApp().GetRoutePlanner());
     srand(3);
     ASSERT_EQ(CarBehavior::PlanPathToRandomDestination(&blackboard), BehaviorState::Success);
     EXPECT_EQ(g_StraightThroughCost, 0.f + 250.f + 50.f);

@@ -1,9 +1,10 @@
 // The road network: terrain, the one-way connections and their order, reachability, the traffic
 // lights' timeline and drawing.
 #include "app/App_TrafficSimulation.h"
-#include "headless/HeadlessSimulation.h"
 #include "framework/Physics/StaticBoxCollider.h"
+#include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/Camera2D.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/SDLDebugRenderer2D.h"
+#include "headless/HeadlessSimulation.h"
 
 #include <gtest/gtest.h>
 
@@ -176,6 +177,8 @@ TEST_F(RoadNetworkTest, LightsAreDrawnAsTranslucentDiscsAtTheirSourceCells)
 {
     SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
     pRenderer->DiscardFrame();
+    m_Simulation.GetCamera().SetZoom(80.f); // the whole city: no light is off screen
+    m_Simulation.GetCamera().SetCenter({150.f, 75.f});
     m_App.UpdateTrafficLights(0.1f);
     m_App.RenderTrafficLights();
 

@@ -26,6 +26,13 @@ std::vector<int> StartNodesForSeed(unsigned int seed, std::vector<Color>* pColor
             pColors->push_back(pCar->GetBodyColor());
     return simulation.GetApp().GetTakenStartNodes();
 }
+
+// A view of the whole documented city (300 x 150 world units), so that nothing is left out as off screen.
+void ShowWholeCity(HeadlessSimulation& simulation)
+{
+    simulation.GetCamera().SetZoom(80.f);
+    simulation.GetCamera().SetCenter({150.f, 75.f});
+}
 } // namespace
 
 TEST(TrafficSimulationStart, SpawnsTwentyCarsOnDistinctRoadCells)
@@ -93,6 +100,7 @@ TEST(TrafficSimulationRender, DefaultSwitchesDrawGridCarsAndLightsOnly)
 {
     srand(1);
     HeadlessSimulation simulation({20, false});
+    ShowWholeCity(simulation);
     std::vector<DebugText> texts;
     SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
     pRenderer->SetTextRecorder(&texts);
@@ -120,6 +128,7 @@ TEST(TrafficSimulationRender, FirstCarSwitchesDrawItsPathAndVision)
     switches.drawPathOfFirstCar = true;
     switches.drawVisionOfFirstCar = true;
     app.SetDebugSwitches(switches);
+    ShowWholeCity(simulation);
 
     SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
     pRenderer->DiscardFrame();

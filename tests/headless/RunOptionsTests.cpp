@@ -63,9 +63,10 @@ TEST(RunOptions, HelpListsTheOptionsWithRangesColumnsAndExitCodes)
 {
     const Parsed parsed = Parse({"--help"});
     EXPECT_EQ(parsed.outcome, ParseOutcome::ExitOk);
-    for (const char* text : {"--frames", "--dt", "--seed", "--cars", "--csv", "--quiet", "--json",
-                             "1 to 1000000000", "0.0001 to 0.25", "1 to 4294967295", "1 to 128",
-                             "cars_stopped_for_car", "Exit codes", "4 a write failed", "130", "143"})
+    for (const char* text :
+         {"--frames", "--dt", "--seed", "--cars", "--csv", "--quiet", "--json", "1 to 1000000000",
+          "0.0001 to 0.25", "1 to 4294967295", "128 in the default city", "--city", "1x1 to 100x100",
+          "cars_stopped_for_car", "Exit codes", "4 a write failed", "130", "143"})
         EXPECT_NE(parsed.out.find(text), std::string::npos) << text;
 }
 
@@ -116,4 +117,34 @@ TEST(RunOptions, RejectsBadValuesNamingTheOption)
     for (const char* value : {"ten", "0x10", "1.5", "1e3"})
         EXPECT_NE(Parse({"--frames", value}).err.find("is not a number"), std::string::npos) << value;
     EXPECT_NE(Parse({"--dt", "x"}).err.find("is not a number"), std::string::npos);
+}
+
+TEST(RunOptions, CitySizeSetsTheRangeOfTheCarCount)
+{
+    const Parsed large = Parse({"--city", "40x20", "--cars", "5000"});
+    ASSERT_EQ(large.outcome, ParseOutcome::Run) << large.err;
+    EXPECT_EQ(large.options.city, (CityLayout{40, 20}));
+    EXPECT_EQ(large.options.nrOfCars, 5000);
+    EXPECT_EQ(Parse({}).options.city, CityLayout{});
+    EXPECT_EQ(Parse({"--city", "1x1", "--cars", "16"}).outcome, ParseOutcome::Run);
+    EXPECT_EQ(Parse({"--city", "40x20", "--cars", "12800"}).outcome, ParseOutcome::Run);
+
+    const std::vector<std::pair<std::vector<const char*>, const char*>> cases = {
+        {{"--city", "0x2"}, "--city"},
+        {{"--city", "4x"}, "--city"},
+        {{"--city", "x2"}, "--city"},
+        {{"--city", "4x2x1"}, "--city"},
+        {{"--city", "four"}, "--city"},
+        {{"--city", "101x1"}, "--city"},
+        {{"--city", "-4x2"}, "--city"},
+        {{"--city", "4 x 2"}, "--city"},
+        {{"--city", "1x1", "--cars", "17"}, "--cars"},
+        {{"--city", "40x20", "--cars", "12801"}, "--cars"},
+    };
+    for (const auto& [arguments, option] : cases)
+    {
+        const Parsed parsed = Parse(arguments);
+        EXPECT_EQ(parsed.outcome, ParseOutcome::ExitError) << arguments[1];
+        EXPECT_NE(parsed.err.find(option), std::string::npos) << parsed.err;
+    }
 }

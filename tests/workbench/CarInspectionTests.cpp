@@ -70,7 +70,8 @@ TEST(CarInspection, TheFirstTickShowsThePlanningBranchAndTheBlackboardReadably)
                   "CarsVector | std::vector<Car*, std::allocator<Car*> >* | 20 cars",
                   "GridGraph | Vemox::GridGraph<Vemox::GridTerrainNode, Vemox::GraphConnection>* | road "
                   "grid, 200 nodes",
-                  "Heuristic | float (*)(float, float) | Chebyshev"}));
+                  "Heuristic | float (*)(float, float) | Chebyshev",
+                  "RoutePlanner | RoutePlanner* | shared, 14 connections raised"}));
 }
 
 TEST(CarInspection, TheSnapshotAgreesWithTheCarsAndSaysWhatHoldsThem)

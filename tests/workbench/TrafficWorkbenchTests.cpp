@@ -4,6 +4,7 @@
 #include "app/TrafficMonitor.h"
 #include "framework/AppFrame/AppFrame.h"
 #include "framework/AppFrame/TimeControl.h"
+#include "framework/Physics/StaticBoxCollider.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/Camera2D.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/SDLDebugRenderer2D.h"
 #include "framework/VemoxRendering/SDLIntegration/SDLFrame/InputManager.h"
@@ -112,4 +113,39 @@ TEST_F(WorkbenchTest, FollowKeepsTheSelectedCarCentredUntilARightDrag)
     const Vector2D center = m_Camera.GetCenter();
     RunFrames(30);
     EXPECT_EQ(m_Camera.GetCenter(), center);
+}
+
+TEST_F(WorkbenchTest, RestartWithAnotherCityBuildsItFromScratchAndShowsItWhole)
+{
+    Start();
+    RunFrames(30);
+    const std::vector<int> documentedStart = m_pWorkbench->GetApp().GetTakenStartNodes();
+
+    TrafficScenario scenario;
+    scenario.city = CityLayout{16, 8};
+    scenario.nrOfCars = 1000;
+    m_pWorkbench->Restart(scenario, 5);
+    const App_TrafficSimulation& app = m_pWorkbench->GetApp();
+    EXPECT_EQ(app.GetGraph()->GetNrOfColumns(), 80);
+    EXPECT_EQ(app.GetNrOfNodes(), 80 * 40);
+    ASSERT_EQ(app.GetCars().size(), 1000u);
+    EXPECT_EQ(app.GetTrafficLights().size(), 4u * 15u * 7u);
+    EXPECT_EQ(app.GetWalls()[1]->GetPosition(), Vector2D(1201.f, 300.f));
+    // Another size: the whole new city is in view.
+    ViewBounds view = m_Camera.GetViewBounds();
+    EXPECT_TRUE(view.left <= 0.f && view.right >= 1200.f && view.bottom <= 0.f && view.top >= 600.f);
+    RunFrames(30);
+
+    // The same size again keeps the user's view.
+    m_Camera.SetZoom(50.f);
+    m_Camera.SetCenter({400.f, 200.f});
+    m_pWorkbench->Restart(scenario, 5);
+    EXPECT_EQ(m_Camera.GetZoom(), 50.f);
+    EXPECT_EQ(m_Camera.GetCenter(), Vector2D(400.f, 200.f));
+
+    // Back to the documented city with the first seed: the documented start, nothing of the large city left.
+    m_pWorkbench->Restart(TrafficScenario{}, Seed);
+    EXPECT_EQ(m_pWorkbench->GetApp().GetTakenStartNodes(), documentedStart);
+    EXPECT_EQ(m_pWorkbench->GetApp().GetTrafficLights().size(), 12u);
+    EXPECT_EQ(m_pWorkbench->GetApp().GetGraph()->GetNrOfNodes(), 200);
 }

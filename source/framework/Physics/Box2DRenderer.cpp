@@ -1,4 +1,5 @@
-// Forwards Box2D's debug drawing to SDLDebugRenderer2D, one depth slice per call.
+// Forwards Box2D's debug drawing to SDLDebugRenderer2D, one depth slice per call; shapes that the view
+// cannot show are left out.
 #include "framework/Physics/Box2DRenderer.h"
 
 #include "framework/Physics/Box2DConversions.h"
@@ -33,12 +34,31 @@ struct PolygonBuffer
         }
     }
 };
+
+// A shape off screen still takes its depth slice, so that the shapes drawn keep the depths they always had.
+bool IsPolygonInView(const SDLDebugRenderer2D& renderer, const b2Vec2* vertices, int32 vertexCount)
+{
+    if (vertexCount <= 0)
+        return false;
+    Vector2D lower = FromB2(vertices[0]);
+    Vector2D upper = lower;
+    for (int32 i = 1; i < vertexCount; ++i)
+    {
+        lower.x = vertices[i].x < lower.x ? vertices[i].x : lower.x;
+        lower.y = vertices[i].y < lower.y ? vertices[i].y : lower.y;
+        upper.x = vertices[i].x > upper.x ? vertices[i].x : upper.x;
+        upper.y = vertices[i].y > upper.y ? vertices[i].y : upper.y;
+    }
+    return renderer.IsInView(lower, upper);
+}
 } // namespace
 
 void Box2DRenderer::DrawPolygon(const b2Vec2* vertices, int32 vertexCount, const b2Color& color)
 {
     SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
     const float depth = pRenderer->NextDepthSlice();
+    if (!IsPolygonInView(*pRenderer, vertices, vertexCount))
+        return;
     const PolygonBuffer polygon(vertices, vertexCount);
     pRenderer->DrawPolygon(polygon.points, polygon.count, ToColor(color), depth);
 }
@@ -47,6 +67,8 @@ void Box2DRenderer::DrawSolidPolygon(const b2Vec2* vertices, int32 vertexCount, 
 {
     SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
     const float depth = pRenderer->NextDepthSlice();
+    if (!IsPolygonInView(*pRenderer, vertices, vertexCount))
+        return;
     const PolygonBuffer polygon(vertices, vertexCount);
     pRenderer->DrawSolidPolygon(polygon.points, polygon.count, ToColor(color), depth);
 }
@@ -55,6 +77,9 @@ void Box2DRenderer::DrawCircle(const b2Vec2& center, float radius, const b2Color
 {
     SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
     const float depth = pRenderer->NextDepthSlice();
+    if (!pRenderer->IsInView(FromB2(center) - Vector2D(radius, radius),
+                             FromB2(center) + Vector2D(radius, radius)))
+        return;
     pRenderer->DrawCircle(FromB2(center), radius, ToColor(color), depth);
 }
 
@@ -63,6 +88,9 @@ void Box2DRenderer::DrawSolidCircle(const b2Vec2& center, float radius, const b2
 {
     SDLDebugRenderer2D* pRenderer = SDLDebugRenderer2D::GetInstance();
     const float depth = pRenderer->NextDepthSlice();
+    if (!pRenderer->IsInView(FromB2(center) - Vector2D(radius, radius),
+                             FromB2(center) + Vector2D(radius, radius)))
+        return;
     pRenderer->DrawSolidCircle(FromB2(center), radius, FromB2(axis), ToColor(color), depth);
 }
 

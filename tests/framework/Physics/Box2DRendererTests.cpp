@@ -3,6 +3,7 @@
 
 #include "framework/Physics/Box2DRenderer.h"
 #include "framework/Physics/RigidBody.h"
+#include "framework/VemoxRendering/SDLIntegration/SDLDebugRenderer2D/Camera2D.h"
 
 #include <cmath>
 #include <vector>
@@ -163,4 +164,28 @@ TEST_F(Box2DRendererTest, WorldDrawsOverlappingCirclesEachInFrontOfTheLast)
     // Both bodies are drawn where they are.
     const bool firstDrawnFirst = triangles[0].x == 0.f;
     EXPECT_EQ(triangles[firstDrawnFirst ? 48 : 0].x, 1.f);
+}
+
+TEST_F(Box2DRendererTest, ShapesOffScreenAreLeftOutButKeepTheirDepthSlices)
+{
+    // A view of x -20..20, y -10..10: shapes far to the right are off screen.
+    Vemox::Camera2D camera(Vemox::Vector2D(0.f, 0.f), 10.f, 900, 450);
+    m_pRenderer->SetActiveCamera(&camera);
+    const std::vector<float> slice = ExpectedSlices(4);
+    const b2Color color(0.2f, 0.4f, 0.6f, 0.8f);
+    const b2Vec2 farSquare[4] = {b2Vec2(100.f, 0.f), b2Vec2(102.f, 0.f), b2Vec2(102.f, 2.f),
+                                 b2Vec2(100.f, 2.f)};
+
+    m_Bridge.DrawSolidCircle(b2Vec2(100.f, 0.f), 1.f, b2Vec2(0.f, 1.f), color);
+    m_Bridge.DrawSolidPolygon(farSquare, 4, color);
+    m_Bridge.DrawCircle(b2Vec2(0.f, 100.f), 1.f, color);
+    EXPECT_TRUE(m_pRenderer->GetTriangles().empty());
+    EXPECT_TRUE(m_pRenderer->GetLines().empty());
+    EXPECT_FLOAT_EQ(m_pRenderer->GetCurrentDepth(), slice[2]);
+
+    // A shape reaching into the view from outside is drawn, at the slice it would always have had.
+    m_Bridge.DrawSolidCircle(b2Vec2(20.5f, 0.f), 1.f, b2Vec2(0.f, 1.f), color);
+    ASSERT_EQ(m_pRenderer->GetTriangles().size(), 48u);
+    EXPECT_FLOAT_EQ(m_pRenderer->GetTriangles()[0].z, slice[3]);
+    m_pRenderer->SetActiveCamera(nullptr);
 }

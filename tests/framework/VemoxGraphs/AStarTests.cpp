@@ -1,7 +1,9 @@
 // AStar: the documented tie-breaks on hand-built graphs, reopened closed nodes, termination on
-// degenerate graphs, and a property check against an independent Dijkstra on random graphs.
+// degenerate graphs, a property check against an independent Dijkstra on random graphs, the documented
+// search's exact paths on random graphs full of ties, and storage reused from search to search.
 #include "framework/VemoxAI/VemoxGraphs/AStar.h"
 #include "framework/VemoxAI/VemoxGraphs/GridGraph.h"
+#include "DocumentedAStar.h"
 
 #include <gtest/gtest.h>
 
@@ -339,6 +341,69 @@ TEST(AStarProperty, RandomGraphsMatchDijkstraAndReturnValidChains)
     // The generator must exercise both outcomes in quantity, or the property says little.
     EXPECT_GT(reachedPairs, 1000);
     EXPECT_GT(unreachablePairs, 500);
+}
+
+TEST(AStarProperty, RandomGraphsGiveTheDocumentedSearchsPaths)
+{
+    // Few distinct costs (zero included) make many equal estimates and, with Chebyshev over zero-cost
+    // connections, reopened nodes: exactly where a queue could order records differently from the list.
+    std::mt19937 random(1606u);
+    const Heuristic heuristics[] = {Zero, Chebyshev, TenTimesDxPlusDy};
+    int comparedPairs = 0;
+    for (int caseIndex = 0; caseIndex < 150; ++caseIndex)
+    {
+        const int columns = std::uniform_int_distribution<int>(2, 6)(random);
+        const int rows = std::uniform_int_distribution<int>(1, 5)(random);
+        Grid graph(columns, rows, 1, true);
+        const int nrOfNodes = columns * rows;
+        const int nrOfConnections = std::uniform_int_distribution<int>(nrOfNodes, nrOfNodes * 4)(random);
+        std::uniform_int_distribution<int> anyNode(0, nrOfNodes - 1);
+        std::uniform_int_distribution<int> anyCost(0, 3);
+        for (int i = 0; i < nrOfConnections; ++i)
+        {
+            const int from = anyNode(random);
+            const int to = anyNode(random);
+            if (from != to && graph.IsUniqueConnection(from, to))
+                Connect(graph, from, to, static_cast<float>(anyCost(random)));
+        }
+        const Heuristic heuristic = heuristics[caseIndex % 3];
+        Pathfinder pathfinder(&graph, heuristic); // one search object for all pairs: storage reused
+        TestSupport::DocumentedAStar<GridTerrainNode, GraphConnection> documented(&graph, heuristic);
+        for (int start = 0; start < nrOfNodes; ++start)
+            for (int goal = 0; goal < nrOfNodes; ++goal)
+            {
+                const auto expected = documented.FindPath(graph.GetNode(start), graph.GetNode(goal));
+                ASSERT_EQ(pathfinder.FindPath(graph.GetNode(start), graph.GetNode(goal)), expected)
+                    << "case " << caseIndex << ", " << start << " -> " << goal;
+                comparedPairs += expected.empty() ? 0 : 1;
+            }
+    }
+    EXPECT_GT(comparedPairs, 10000);
+}
+
+TEST(AStarStorage, ASearchObjectFollowsItsGraphsStructure)
+{
+    // Tables built for the graph as it was must not hide a node or connection added since, nor keep
+    // one that was removed.
+    Grid graph = MakeRow(3);
+    Connect(graph, 0, 1, 1.f);
+    Connect(graph, 1, 2, 1.f);
+    Pathfinder pathfinder(&graph, Zero);
+    ASSERT_EQ(pathfinder.FindPath(graph.GetNode(0), graph.GetNode(2)).size(), 3u);
+    graph.AddNode(new GridTerrainNode(3));
+    Connect(graph, 2, 3, 1.f);
+    std::vector<GridTerrainNode*> path;
+    ASSERT_TRUE(pathfinder.FindPath(graph.GetNode(0), graph.GetNode(3), path));
+    EXPECT_EQ(path.size(), 4u);
+    // The caller's vector is emptied first, also when there is no path.
+    EXPECT_FALSE(pathfinder.FindPath(graph.GetNode(3), graph.GetNode(0), path));
+    EXPECT_TRUE(path.empty());
+    // A removed node takes its connections with it: the search must not walk them any more.
+    graph.RemoveNode(1);
+    EXPECT_FALSE(pathfinder.FindPath(graph.GetNode(0), graph.GetNode(3), path));
+    Connect(graph, 0, 2, 5.f);
+    ASSERT_TRUE(pathfinder.FindPath(graph.GetNode(0), graph.GetNode(3), path));
+    EXPECT_EQ(path.size(), 3u);
 }
 
 TEST(AStarDeathTest, NullNodesAreRejected)

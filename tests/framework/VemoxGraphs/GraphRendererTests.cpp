@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <imgui.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -239,4 +240,74 @@ TEST_F(GraphRendererTest, ConnectionTextIsNeverReadAsAFormat)
     ASSERT_EQ(m_Texts.size(), 1u);
     EXPECT_EQ(m_Texts[0].text, "100% %s %n");
     EXPECT_EQ(m_Texts[0].position, Vector2D(5.f, 2.f));
+}
+
+namespace
+{
+// Whether the square cell of centre c and half edge h overlaps the rectangle, grown by `margin` units.
+bool Overlaps(const Vector2D& c, float h, const ViewBounds& view, float margin)
+{
+    return c.x + h >= view.left - margin && c.x - h <= view.right + margin &&
+           c.y + h >= view.bottom - margin && c.y - h <= view.top + margin;
+}
+} // namespace
+
+TEST_F(GraphRendererTest, OnlyCellsInAndNearTheViewAreDrawnInGridOrder)
+{
+    // A view of part of the grid: x about 12 to 93, y 17.5 to 57.5.
+    m_Camera.SetCenter({52.5f, 37.5f});
+    m_Camera.SetZoom(20.f);
+    const ViewBounds view = m_Camera.GetViewBounds();
+    m_GraphRenderer.RenderGraph(&m_Grid, true, true, false, false);
+
+    std::vector<int> drawn;
+    for (const DebugText& text : m_Texts)
+        drawn.push_back(std::stoi(text.text));
+    ASSERT_EQ(Triangles().size(), drawn.size() * 6u);
+    for (size_t k = 1; k < drawn.size(); ++k)
+        EXPECT_LT(drawn[k - 1], drawn[k]); // rows, then columns, as in the full pass
+    for (int i = 0; i < 200; ++i)
+    {
+        const Vector2D c = m_Grid.GetNodeWorldPos(i);
+        const bool isDrawn = std::find(drawn.begin(), drawn.end(), i) != drawn.end();
+        // Everything the view shows is drawn; nothing a full cell beyond the view's margin is.
+        if (Overlaps(c, 7.5f, view, 0.f))
+        {
+            EXPECT_TRUE(isDrawn) << "visible cell " << i << " missing";
+        }
+        if (!Overlaps(c, 7.5f, view, 15.f + SDLDebugRenderer2D::ViewMarginPixels / 11.f))
+        {
+            EXPECT_FALSE(isDrawn) << "far cell " << i << " drawn";
+        }
+    }
+    EXPECT_LT(drawn.size(), 60u);
+}
+
+TEST_F(GraphRendererTest, ConnectionsOffScreenAreLeftOut)
+{
+    // Looking at the top-right corner: 0 -> 20 lies far off at the bottom left, 104 -> 84 in the middle.
+    m_Camera.SetCenter({270.f, 130.f});
+    m_Camera.SetZoom(15.f);
+    m_Grid.AddConnection(new GraphConnection2D(199, 179, 30.f));
+    m_GraphRenderer.RenderGraph(&m_Grid, false, false, true, true);
+    ASSERT_EQ(Lines().size(), 2u);
+    ExpectConnection(0, 199, 179, "30.0");
+}
+
+TEST_F(GraphRendererTest, LabelsAreLeftOutBelowALegibleCellSize)
+{
+    // 451 pixels over 2 * zoom world units: a cell of 15 spans 451 * 15 / (2 * zoom) pixels.
+    const float legibleZoom = 451.f * 15.f / (2.f * GraphRenderer::MinLabelCellPixels);
+    m_Camera.SetZoom(legibleZoom * 0.999f);
+    m_GraphRenderer.RenderGraph(&m_Grid, true, true, true, true);
+    EXPECT_EQ(m_Texts.size(), 200u + 4u);
+    const size_t linesWithLabels = Lines().size();
+
+    NextFrame();
+    m_Camera.SetZoom(legibleZoom * 1.001f);
+    m_GraphRenderer.RenderGraph(&m_Grid, true, true, true, true);
+    EXPECT_TRUE(m_Texts.empty());
+    // The cells and segments themselves stay.
+    EXPECT_EQ(Triangles().size(), 200u * 6u);
+    EXPECT_EQ(Lines().size(), linesWithLabels);
 }

@@ -1,11 +1,13 @@
-// The A* pathfinder: searches an IGraph for a cheapest chain of connections between two nodes with
-// unsorted open and closed lists and fixed tie-breaks, so that equal inputs always give the same route.
+// The A* pathfinder: searches an IGraph for a cheapest chain of connections between two nodes with a
+// priority queue and fixed tie-breaks, so that equal inputs always give the same route.
 #pragma once
 
 #include "framework/VemoxAI/VemoxGraphs/VIGraph.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace Vemox
@@ -23,8 +25,17 @@ inline float Chebyshev(float dx, float dy)
     return dx;
 }
 
-/// A search object without state between calls; the graph is borrowed and never modified.
-/// Connection costs must be non-negative.
+/// One search object serves any number of searches on one graph: its per-node records and its open
+/// queue keep their storage from search to search, so a search touches only the nodes it reaches and
+/// allocates nothing once the storage has grown. The graph's structure (each node's connections and
+/// position) is copied into flat arrays once and again only when the graph reports a structural change
+/// (IGraph::GetStructureRevision); costs are read from the connections at every search. No result
+/// carries over between searches, and the graph is borrowed and never modified. Connection costs must be
+/// non-negative, and node positions must not change while the structure does not.
+///
+/// The open list is a binary heap ordered by estimated total cost and then by the order in which records
+/// were opened; that is the order of the plain list a linear search would scan from the front, so the
+/// tie-breaks (and so the paths) are those of that list.
 template <class TNode, class TConnection> class AStar
 {
 public:
@@ -37,101 +48,81 @@ public:
     /// included; empty when the goal cannot be reached. Both nodes must belong to the graph. Ties:
     /// equal estimates go to the earliest open record, a record is replaced only by a strictly cheaper
     /// route, neighbours are expanded in connection insertion order. The path follows each node's
-    /// current record (closed list first, then open list, where a reopened node may still wait); a
-    /// chain that does not lead back to the start, possible only with negative costs, gives an empty path.
+    /// current record (closed or, after a reopening, still open); a chain that does not lead back to the
+    /// start, possible only with negative costs, gives an empty path.
     std::vector<TNode*> FindPath(TNode* pStartNode, TNode* pGoalNode)
     {
-        VEMOX_ASSERT((pStartNode != nullptr) && (pGoalNode != nullptr) && "<AStar::FindPath>: null node");
-
         std::vector<TNode*> path;
-        std::vector<NodeRecord> openList;
-        std::vector<NodeRecord> closedList;
+        FindPath(pStartNode, pGoalNode, path);
+        return path;
+    }
 
-        NodeRecord current{pStartNode, nullptr, 0.f, GetHeuristicCost(pStartNode, pGoalNode)};
-        openList.push_back(current);
+    /// The same search, written into `path` (emptied first) so that a caller can reuse its storage as well.
+    /// Returns whether a path was found.
+    bool FindPath(TNode* pStartNode, TNode* pGoalNode, std::vector<TNode*>& path)
+    {
+        VEMOX_ASSERT((pStartNode != nullptr) && (pGoalNode != nullptr) && "<AStar::FindPath>: null node");
+        path.clear();
+        BeginSearch();
+        Open(pStartNode->GetIndex(), nullptr, 0.f, GetHeuristicCost(pStartNode, pGoalNode));
 
-        while (!openList.empty())
+        const int start = pStartNode->GetIndex();
+        const int goal = pGoalNode->GetIndex();
+        const Vector2D goalPos = m_NodePos[static_cast<size_t>(goal)];
+
+        int current = invalid_node_index;
+        while (PopOpen(current))
         {
-            current = *std::min_element(openList.begin(), openList.end()); // first of the smallest
-            if (current.pNode == pGoalNode)
+            if (current == goal)
             {
                 break;
             }
-
-            for (TConnection* pConnection : m_pGraph->GetNodeConnections(current.pNode->GetIndex()))
+            const float currentCost = m_Records[static_cast<size_t>(current)].costSoFar;
+            const int end = m_FirstEdge[static_cast<size_t>(current) + 1];
+            for (int edge = m_FirstEdge[static_cast<size_t>(current)]; edge < end; ++edge)
             {
-                if (pConnection == nullptr)
+                const Edge& connection = m_Edges[static_cast<size_t>(edge)];
+                const int next = connection.to;
+                const float costSoFar = currentCost + connection.pConnection->GetCost();
+                // A node reached before, open or closed, is opened again only by a strictly cheaper route;
+                // a closed one is then reopened.
+                if (IsReached(next) && costSoFar >= m_Records[static_cast<size_t>(next)].costSoFar)
                 {
                     continue;
                 }
-                TNode* pNextNode = m_pGraph->GetNode(pConnection->GetTo());
-                const float costSoFar = current.costSoFar + pConnection->GetCost();
-
-                auto closedIt = FindRecordOf(closedList, pNextNode);
-                if (closedIt != closedList.end())
-                {
-                    if (costSoFar >= closedIt->costSoFar)
-                    {
-                        continue;
-                    }
-                    closedList.erase(closedIt); // reopened: reached more cheaply than when it was closed
-                }
-                else
-                {
-                    auto openIt = FindRecordOf(openList, pNextNode);
-                    if (openIt != openList.end())
-                    {
-                        if (costSoFar >= openIt->costSoFar)
-                        {
-                            continue;
-                        }
-                        openList.erase(openIt);
-                    }
-                }
-
-                openList.push_back(
-                    {pNextNode, pConnection, costSoFar, costSoFar + GetHeuristicCost(pNextNode, pGoalNode)});
+                const Vector2D nextPos = m_NodePos[static_cast<size_t>(next)];
+                const float estimate =
+                    m_HeuristicFunction(std::abs(goalPos.x - nextPos.x), std::abs(goalPos.y - nextPos.y));
+                Open(next, connection.pConnection, costSoFar, costSoFar + estimate);
             }
-
-            auto currentIt = std::find(openList.begin(), openList.end(), current);
-            if (currentIt != openList.end())
-            {
-                openList.erase(currentIt);
-            }
-            closedList.push_back(current);
+            m_Records[static_cast<size_t>(current)].state = ListState::Closed;
         }
 
-        if (current.pNode != pGoalNode)
+        if (current != goal)
         {
-            return path;
+            return false;
         }
 
-        // Every node is held by at most one record, so a chain longer than all records is a cycle.
-        const size_t maxLength = openList.size() + closedList.size();
-        while (current.pNode != pStartNode)
+        // Every node holds at most one record, so a chain longer than the records reached is a cycle.
+        while (current != start)
         {
-            if (current.pConnection == nullptr || path.size() >= maxLength)
+            const NodeRecord& record = m_Records[static_cast<size_t>(current)];
+            if (record.pConnection == nullptr || path.size() >= m_NrOfReached)
             {
-                return {};
+                path.clear();
+                return false;
             }
-            path.push_back(current.pNode);
-
-            // After a reopening the predecessor may still be waiting in the open list.
-            TNode* pPreviousNode = m_pGraph->GetNode(current.pConnection->GetFrom());
-            auto previousIt = FindRecordOf(closedList, pPreviousNode);
-            if (previousIt == closedList.end())
+            path.push_back(m_pGraph->GetNode(current));
+            current = record.pConnection->GetFrom();
+            if (!IsReached(current))
             {
-                previousIt = FindRecordOf(openList, pPreviousNode);
-                if (previousIt == openList.end())
-                {
-                    return {};
-                }
+                path.clear();
+                return false;
             }
-            current = *previousIt;
         }
         path.push_back(pStartNode);
         std::reverse(path.begin(), path.end());
-        return path;
+        return true;
     }
 
     /// The heuristic of the absolute column and row differences, horizontal first.
@@ -142,33 +133,149 @@ public:
         return m_HeuristicFunction(std::abs(b.x - a.x), std::abs(b.y - a.y));
     }
 
+    /// The estimate used from the next search on.
+    void SetHeuristicFunction(Heuristic heuristicFunction) { m_HeuristicFunction = heuristicFunction; }
+    const IGraph<TNode, TConnection>* GetGraph() const { return m_pGraph; }
+
 private:
+    enum class ListState : std::uint8_t
+    {
+        Open,
+        Closed,
+    };
+
+    /// The record of one node in the current search; stale (unreached) when its search differs.
     struct NodeRecord
     {
-        TNode* pNode = nullptr;
-        TConnection* pConnection = nullptr; ///< how pNode was reached; null for the start record
+        TConnection* pConnection = nullptr; ///< how the node was reached; null for the start record
         float costSoFar = 0.f;
-        float estimatedTotalCost = 0.f;
+        std::uint32_t openOrder = 0; ///< when the record was last opened: the heap entry that is current
+        std::uint32_t search = 0;
+        ListState state = ListState::Open;
+    };
 
-        bool operator==(const NodeRecord& other) const
+    /// An entry of the open heap; entries whose record has been replaced or closed since are skipped.
+    struct OpenEntry
+    {
+        float estimatedTotalCost;
+        std::uint32_t openOrder;
+        int node;
+
+        /// Heap order: the smallest estimate first, and among equal estimates the earliest opened.
+        bool operator>(const OpenEntry& other) const
         {
-            return pNode == other.pNode && pConnection == other.pConnection && costSoFar == other.costSoFar &&
-                   estimatedTotalCost == other.estimatedTotalCost;
-        }
-        bool operator<(const NodeRecord& other) const
-        {
-            return estimatedTotalCost < other.estimatedTotalCost;
+            if (estimatedTotalCost != other.estimatedTotalCost)
+            {
+                return estimatedTotalCost > other.estimatedTotalCost;
+            }
+            return openOrder > other.openOrder;
         }
     };
 
-    static typename std::vector<NodeRecord>::iterator FindRecordOf(std::vector<NodeRecord>& records,
-                                                                   const TNode* pNode)
+    /// One outgoing connection as the search walks it: the connection (read for its current cost) and its
+    /// target, stored contiguously per node.
+    struct Edge
     {
-        return std::find_if(records.begin(), records.end(),
-                            [pNode](const NodeRecord& record) { return record.pNode == pNode; });
+        TConnection* pConnection;
+        int to;
+    };
+
+    void BeginSearch()
+    {
+        if (m_SnapshotRevision != m_pGraph->GetStructureRevision() || !m_HasSnapshot)
+        {
+            TakeSnapshot();
+        }
+        if (++m_Search == 0) // wrapped after 2^32 searches: forget every old record once
+        {
+            std::fill(m_Records.begin(), m_Records.end(), NodeRecord{});
+            m_Search = 1;
+        }
+        m_OpenHeap.clear();
+        m_NextOpenOrder = 0;
+        m_NrOfReached = 0;
+    }
+
+    /// Copies what the graph's structure fixes (each node's connections in list order and its position)
+    /// into flat arrays; costs stay in the connections. Runs again only after the structure changed.
+    void TakeSnapshot()
+    {
+        const int nrOfNodes = m_pGraph->GetNrOfNodes();
+        m_FirstEdge.assign(static_cast<size_t>(nrOfNodes) + 1, 0);
+        m_Edges.clear();
+        m_NodePos.assign(static_cast<size_t>(nrOfNodes), Vector2D{});
+        for (int node = 0; node < nrOfNodes; ++node)
+        {
+            m_FirstEdge[static_cast<size_t>(node)] = static_cast<int>(m_Edges.size());
+            TNode* pNode = m_pGraph->GetNode(node);
+            if (pNode == nullptr || pNode->GetIndex() == invalid_node_index)
+            {
+                continue;
+            }
+            m_NodePos[static_cast<size_t>(node)] = m_pGraph->GetNodePos(pNode);
+            for (TConnection* pConnection : m_pGraph->GetNodeConnections(node))
+            {
+                if (pConnection != nullptr)
+                {
+                    m_Edges.push_back({pConnection, pConnection->GetTo()});
+                }
+            }
+        }
+        m_FirstEdge[static_cast<size_t>(nrOfNodes)] = static_cast<int>(m_Edges.size());
+        m_Records.assign(static_cast<size_t>(nrOfNodes), NodeRecord{});
+        m_Search = 0;
+        m_SnapshotRevision = m_pGraph->GetStructureRevision();
+        m_HasSnapshot = true;
+    }
+
+    bool IsReached(int node) const { return m_Records[static_cast<size_t>(node)].search == m_Search; }
+
+    void Open(int node, TConnection* pConnection, float costSoFar, float estimatedTotalCost)
+    {
+        NodeRecord& record = m_Records[static_cast<size_t>(node)];
+        if (record.search != m_Search)
+        {
+            record.search = m_Search;
+            ++m_NrOfReached;
+        }
+        record.pConnection = pConnection;
+        record.costSoFar = costSoFar;
+        record.state = ListState::Open;
+        record.openOrder = m_NextOpenOrder++;
+        m_OpenHeap.push_back({estimatedTotalCost, record.openOrder, node});
+        std::push_heap(m_OpenHeap.begin(), m_OpenHeap.end(), std::greater<OpenEntry>());
+    }
+
+    /// Takes the open record with the smallest estimate (the earliest opened on ties); false when none is
+    /// left. The record stays open until its node has been expanded.
+    bool PopOpen(int& node)
+    {
+        while (!m_OpenHeap.empty())
+        {
+            std::pop_heap(m_OpenHeap.begin(), m_OpenHeap.end(), std::greater<OpenEntry>());
+            const OpenEntry entry = m_OpenHeap.back();
+            m_OpenHeap.pop_back();
+            const NodeRecord& record = m_Records[static_cast<size_t>(entry.node)];
+            if (record.state == ListState::Open && record.openOrder == entry.openOrder)
+            {
+                node = entry.node;
+                return true;
+            }
+        }
+        return false;
     }
 
     const IGraph<TNode, TConnection>* m_pGraph;
     Heuristic m_HeuristicFunction;
+    std::vector<NodeRecord> m_Records; ///< indexed by node index
+    std::vector<int> m_FirstEdge; ///< node i's connections are m_Edges[m_FirstEdge[i] .. m_FirstEdge[i+1])
+    std::vector<Edge> m_Edges;
+    std::vector<Vector2D> m_NodePos; ///< GetNodePos of every node, as the heuristic reads it
+    std::uint64_t m_SnapshotRevision = 0;
+    bool m_HasSnapshot = false;
+    std::vector<OpenEntry> m_OpenHeap;
+    std::uint32_t m_Search = 0;
+    std::uint32_t m_NextOpenOrder = 0;
+    size_t m_NrOfReached = 0;
 };
 } // namespace Vemox

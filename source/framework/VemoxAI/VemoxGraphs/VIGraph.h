@@ -6,6 +6,7 @@
 #include "framework/VemoxCore/VemoxAssert.h"
 #include "framework/VemoxCore/VemoxMath.h"
 
+#include <cstdint>
 #include <list>
 #include <type_traits>
 #include <vector>
@@ -140,6 +141,7 @@ public:
                          "<Graph::AddNode>: Attempting to add a node with a duplicate ID");
             delete m_Nodes[idx];
             m_Nodes[idx] = pNode;
+            ++m_StructureRevision;
             OnGraphModified(true, false);
             return m_NextNodeIndex;
         }
@@ -147,6 +149,7 @@ public:
         VEMOX_ASSERT(pNode->GetIndex() == m_NextNodeIndex && "<Graph::AddNode>:invalid index");
         m_Nodes.push_back(pNode);
         m_Connections.emplace_back();
+        ++m_StructureRevision;
         OnGraphModified(true, false);
         return m_NextNodeIndex++;
     }
@@ -174,6 +177,7 @@ public:
         VEMOX_ASSERT(IsUniqueConnection(pConnection->GetFrom(), pConnection->GetTo()) &&
                      "Connection already exists on this graph");
         m_Connections[from].push_back(pConnection);
+        ++m_StructureRevision;
 
         if (!m_IsDirectedGraph && IsUniqueConnection(to, from))
         {
@@ -264,6 +268,7 @@ public:
                 }
             }
         }
+        ++m_StructureRevision;
         OnGraphModified(true, true);
     }
 
@@ -287,9 +292,14 @@ public:
         }
         m_Connections.clear();
         m_NextNodeIndex = 0;
+        ++m_StructureRevision;
     }
 
     bool IsDirected() const { return m_IsDirectedGraph; }
+
+    /// Changes whenever a node or a connection is added or removed (never with a cost), so that a user
+    /// may keep tables derived from the graph's structure and know when to rebuild them.
+    std::uint64_t GetStructureRevision() const { return m_StructureRevision; }
 
 protected:
     /// Runs after every AddNode (true, false), AddConnection (false, true) and RemoveNode (true, true).
@@ -303,5 +313,6 @@ protected:
     std::vector<TNode*> m_Nodes;
     bool m_IsDirectedGraph;
     int m_NextNodeIndex = 0;
+    std::uint64_t m_StructureRevision = 0;
 };
 } // namespace Vemox

@@ -225,6 +225,35 @@ void SDLDebugRenderer2D::DiscardFrame()
     m_CurrentDepth = DepthSliceStart;
 }
 
+bool SDLDebugRenderer2D::GetViewWithMargin(ViewBounds& bounds) const
+{
+    if (m_pCamera == nullptr)
+        return false;
+    const float margin = ViewMarginPixels / GetPixelsPerUnit();
+    bounds = m_pCamera->GetViewBounds();
+    bounds.left -= margin;
+    bounds.right += margin;
+    bounds.bottom -= margin;
+    bounds.top += margin;
+    return true;
+}
+
+bool SDLDebugRenderer2D::IsInView(const Vector2D& lower, const Vector2D& upper) const
+{
+    ViewBounds view;
+    if (!GetViewWithMargin(view))
+        return true;
+    return upper.x >= view.left && lower.x <= view.right && upper.y >= view.bottom && lower.y <= view.top;
+}
+
+float SDLDebugRenderer2D::GetPixelsPerUnit() const
+{
+    if (m_pCamera == nullptr)
+        return 0.f;
+    const ViewBounds view = m_pCamera->GetViewBounds();
+    return static_cast<float>(m_pCamera->GetHeight()) / (view.top - view.bottom);
+}
+
 void SDLDebugRenderer2D::BuildProjection(const ViewBounds& bounds, float* pMatrix16)
 {
     for (int i = 0; i < 16; ++i)

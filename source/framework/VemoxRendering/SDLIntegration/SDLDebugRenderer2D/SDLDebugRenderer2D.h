@@ -64,6 +64,19 @@ public:
     /// without a camera; without an open UI frame (see SetUiFrameOpen) the text is only recorded.
     void DrawString(const Vector2D& position, const char* format, ...) __attribute__((format(printf, 3, 4)));
 
+    /// Pixels around the view within which drawing is kept, so that what lies just off screen (a label
+    /// reaching in, a shape about to enter) still shows.
+    static constexpr float ViewMarginPixels = 32.f;
+    /// Whether the world rectangle from lower to upper overlaps the active camera's view grown by
+    /// ViewMarginPixels on every side. True without a camera: drawing code then keeps everything. Code that
+    /// draws many things tests them with this and leaves out what cannot show.
+    bool IsInView(const Vector2D& lower, const Vector2D& upper) const;
+    /// The active camera's view grown by ViewMarginPixels, in world units; false (bounds untouched)
+    /// without a camera.
+    bool GetViewWithMargin(ViewBounds& bounds) const;
+    /// Screen pixels per world unit of the active camera; 0 without a camera.
+    float GetPixelsPerUnit() const;
+
     /// The depth slice for the next Box2D shape: 0.0005 nearer than the last, wrapping below -0.5 to 0.5.
     float NextDepthSlice();
 
