@@ -3,6 +3,7 @@
 
 #include "Car.h"
 #include "CarBehavior.h"
+#include "SafeDriving.h"
 #include "framework/Physics/StaticBoxCollider.h"
 #include "framework/VemoxAI/DecisionMaking/BehaviorTree.h"
 #include "framework/VemoxAI/DecisionMaking/Blackboard.h"
@@ -71,6 +72,9 @@ App_TrafficSimulation::~App_TrafficSimulation()
         pWall = nullptr;
     }
     m_Walls.clear();
+    // The cars' blackboards pointed at it; they are gone.
+    delete m_pSafeTraffic;
+    m_pSafeTraffic = nullptr;
 }
 
 void App_TrafficSimulation::Start()
@@ -92,6 +96,8 @@ void App_TrafficSimulation::Start()
     }
 
     CreateRoadNetwork();
+    if (m_Scenario.driver == DriverModel::Safe)
+        m_pSafeTraffic = new SafeDriving::SafeTraffic(m_Cars, m_TrafficLights);
 
     m_Cars.reserve(static_cast<size_t>(m_NrOfCars));
     for (int i = 0; i < m_NrOfCars; ++i)
@@ -124,7 +130,17 @@ void App_TrafficSimulation::SpawnCar()
     const float green = RandomChannel();
 
     Car* pCar = new Car(position, position, Color{red, green, blue, 1.f});
-    pCar->SetDecisionMaking(new BehaviorTree(CreateBlackboard(pCar), CarBehavior::CreateCarBehaviorRoot()));
+    Blackboard* pBlackboard = CreateBlackboard(pCar);
+    if (m_pSafeTraffic != nullptr)
+    {
+        pBlackboard->AddData(RoadNetwork::Keys::SafeTraffic, m_pSafeTraffic);
+        pBlackboard->AddData(RoadNetwork::Keys::CarIndex, static_cast<int>(m_Cars.size()));
+        pCar->SetDecisionMaking(new BehaviorTree(pBlackboard, SafeDriving::CreateSafeBehaviorRoot()));
+    }
+    else
+    {
+        pCar->SetDecisionMaking(new BehaviorTree(pBlackboard, CarBehavior::CreateCarBehaviorRoot()));
+    }
     m_Cars.push_back(pCar);
 }
 
@@ -146,6 +162,8 @@ void App_TrafficSimulation::UpdateUI(float)
 
 void App_TrafficSimulation::Update(float deltaTime)
 {
+    if (m_pSafeTraffic != nullptr)
+        m_pSafeTraffic->Advance(deltaTime);
     for (Car* pCar : m_Cars)
         pCar->Update(deltaTime);
     UpdateTrafficLights(deltaTime);
@@ -227,6 +245,11 @@ void App_TrafficSimulation::Render(float deltaTime)
     }
 
     RenderTrafficLights();
+}
+
+int App_TrafficSimulation::GetDeadlocksResolved() const
+{
+    return m_pSafeTraffic != nullptr ? m_pSafeTraffic->GetCyclesResolved() : 0;
 }
 
 App_TrafficSimulation::DebugSwitches App_TrafficSimulation::GetDebugSwitches() const

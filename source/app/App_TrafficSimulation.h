@@ -11,6 +11,11 @@
 
 #include <vector>
 
+namespace SafeDriving
+{
+class SafeTraffic;
+}
+
 namespace Vemox
 {
 class Blackboard;
@@ -49,6 +54,10 @@ public:
     TrafficGraph* GetGraph() const { return m_pGridGraph; }
     int GetNrOfNodes() const { return m_NrOfNodes; }
     const TrafficScenario& GetScenario() const { return m_Scenario; }
+    /// What the safe cars share (owned); null when the cars drive the classic tree.
+    const SafeDriving::SafeTraffic* GetSafeTraffic() const { return m_pSafeTraffic; }
+    /// Waiting cycles that the safe cars resolved as a last resort; 0 for the classic tree.
+    int GetDeadlocksResolved() const;
 
     /// The panel's switches, also settable for runs without a UI.
     struct DebugSwitches
@@ -88,4 +97,5 @@ private:
     bool m_DrawConnectionCosts = false;
     Vemox::Heuristic m_pHeuristic = Vemox::Chebyshev;
     bool m_IsDebugPanelEnabled = true;
+    SafeDriving::SafeTraffic* m_pSafeTraffic = nullptr;
 };

@@ -31,7 +31,6 @@ constexpr float MinRejectionDistance2 = 1e-6f;
 constexpr float SameDirectionLimit = 0.75f;  // radians, about 43 degrees
 constexpr float CrossingFromRightMin = 1.0f; // radians, about 57 degrees
 constexpr float CrossingFromRightMax = 2.0f; // radians, about 115 degrees
-constexpr float SpeedPerCost = 0.25f;
 constexpr float OffLineSpeed = 5.f;
 
 bool ReadCar(Blackboard* pBlackboard, Car*& pCar)
@@ -239,7 +238,7 @@ BehaviorState SetSpeedFromRoad(Blackboard* pBlackboard)
         return BehaviorState::Failure;
 
     const GraphConnection* pConnection = RoadNetwork::GetConnectionAhead(*pGraph, *pCar);
-    pCar->SetMaxLinearSpeed(pConnection != nullptr ? pConnection->GetCost() * SpeedPerCost : OffLineSpeed);
+    pCar->SetMaxLinearSpeed(pConnection != nullptr ? pConnection->GetCost() * RoadNetwork::SpeedPerCost : OffLineSpeed);
     return BehaviorState::Success;
 }
 

@@ -57,6 +57,10 @@ TrafficMonitor::TrafficMonitor(const App_TrafficSimulation& app) : m_App(app)
         m_CarBodies.push_back(pCar->GetRigidBody()->GetBody());
     }
     std::sort(m_CarBodies.begin(), m_CarBodies.end());
+    for (const Car* pCar : app.GetCars())
+        m_PreviousCells.push_back(app.GetGraph()->GetNodeIdxAtWorldPos(pCar->GetPosition()));
+    for (const TrafficLight& light : app.GetTrafficLights())
+        m_LightWasRed.push_back(light.isRed);
 }
 
 StopReason TrafficMonitor::Classify(const Car& car) const
@@ -137,6 +141,32 @@ void TrafficMonitor::Observe(float deltaTime)
     snapshot.meanSpeed = cars.empty() ? 0.f : speedSum / static_cast<float>(cars.size());
     m_LastSnapshot = snapshot;
     CountNewContacts();
+    CountJunctionEntriesOnRed();
+}
+
+void TrafficMonitor::CountJunctionEntriesOnRed()
+{
+    // The cars moved in this frame's physics step, before this frame's light update: the lights then
+    // stood as they were after the last frame.
+    const TrafficGraph& graph = *m_App.GetGraph();
+    const auto& cars = m_App.GetCars();
+    const auto& lights = m_App.GetTrafficLights();
+    for (size_t i = 0; i < cars.size(); ++i)
+    {
+        const int cell = graph.GetNodeIdxAtWorldPos(cars[i]->GetPosition());
+        const int previous = m_PreviousCells[i];
+        m_PreviousCells[i] = cell;
+        if (cell == previous || cell == invalid_node_index || previous == invalid_node_index)
+            continue;
+        for (size_t k = 0; k < lights.size() && k < m_LightWasRed.size(); ++k)
+        {
+            if (lights[k].fromNode == previous && lights[k].toNode == cell && m_LightWasRed[k])
+                ++m_JunctionEntriesOnRed;
+        }
+    }
+    m_LightWasRed.resize(lights.size());
+    for (size_t k = 0; k < lights.size(); ++k)
+        m_LightWasRed[k] = lights[k].isRed;
 }
 
 void TrafficMonitor::CountNewContacts()
@@ -180,6 +210,16 @@ double TrafficMonitor::GetRedLightShare() const
 double TrafficMonitor::GetAnotherCarShare() const
 {
     return m_CarTime > 0.0 ? m_AnotherCarTime / m_CarTime : 0.0;
+}
+
+double TrafficMonitor::GetTripsPerCarHour() const
+{
+    return m_CarTime > 0.0 ? m_TripsCompleted / (m_CarTime / 3600.0) : 0.0;
+}
+
+double TrafficMonitor::GetContactsPer100CarMinutes() const
+{
+    return m_CarTime > 0.0 ? static_cast<double>(m_CarContactsBegun) / (m_CarTime / 60.0) * 100.0 : 0.0;
 }
 
 std::vector<int> TrafficMonitor::GetGridlockedCars() const

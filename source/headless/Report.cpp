@@ -37,6 +37,21 @@ double FramesPerSecond(const RunMeasurements& measurements)
 {
     return static_cast<double>(measurements.framesRun) / measurements.wallSeconds;
 }
+
+const char* DriverName(DriverModel driver)
+{
+    return driver == DriverModel::Safe ? "safe" : "classic";
+}
+
+/// The figures that compare driver models, as rates that do not depend on the run's length.
+void AddDriverComparison(nlohmann::json& summary, const RunOptions& options, const TrafficMonitor& monitor)
+{
+    summary["driver"] = DriverName(options.driver);
+    summary["trips_per_car_hour"] = monitor.GetTripsPerCarHour();
+    summary["car_contacts_per_100_car_minutes"] = monitor.GetContactsPer100CarMinutes();
+    summary["deadlocks_resolved"] = monitor.GetDeadlocksResolved();
+    summary["junction_entries_on_red"] = monitor.GetJunctionEntriesOnRed();
+}
 } // namespace
 
 void WriteJsonSummary(std::ostream& out, const RunOptions& options, const RunMeasurements& measurements,
@@ -44,7 +59,7 @@ void WriteJsonSummary(std::ostream& out, const RunOptions& options, const RunMea
 {
     const double framesPerSecond = FramesPerSecond(measurements);
     const std::vector<int> gridlocked = monitor.GetGridlockedCars();
-    const nlohmann::json summary = {
+    nlohmann::json summary = {
         {"seed", options.seed},
         {"cars", options.nrOfCars},
         {"frames", measurements.framesRun},
@@ -70,6 +85,7 @@ void WriteJsonSummary(std::ostream& out, const RunOptions& options, const RunMea
          {{"after_warm_up", measurements.residentKiBAfterWarmUp}, {"at_end", measurements.residentKiBAtEnd}}},
         {"state_hash", Hex(HashSimulationState(app))},
     };
+    AddDriverComparison(summary, options, monitor);
     out << summary.dump(2) << "\n";
 }
 
@@ -95,6 +111,11 @@ void WriteTextSummary(std::ostream& out, const RunOptions& options, const RunMea
     Print(out, "%s; circular wait: %s\n", gridlocked.empty() ? "" : ")",
           monitor.HasCircularWait() ? "yes" : "no");
     Print(out, "  car-car contacts begun   %" PRId64 "\n", monitor.GetCarContactsBegun());
+    Print(out, "  driver model             %s\n", DriverName(options.driver));
+    Print(out, "  trips per car-hour       %.1f\n", monitor.GetTripsPerCarHour());
+    Print(out, "  contacts per 100 car-min %.2f\n", monitor.GetContactsPer100CarMinutes());
+    Print(out, "  deadlocks resolved       %d\n", monitor.GetDeadlocksResolved());
+    Print(out, "  junction entries on red  %" PRId64 "\n", monitor.GetJunctionEntriesOnRed());
     Print(out, "  integrity                %d cars outside the world, %d non-finite positions: %s\n",
           monitor.GetCarsOutsideWorld(), monitor.GetCarsWithNonFinitePosition(),
           monitor.IsIntegrityClean() ? "OK" : "FAILED");

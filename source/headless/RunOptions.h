@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/RoadNetwork.h"
+#include "app/TrafficScenario.h"
 
 #include <cstdint>
 #include <iosfwd>
@@ -18,6 +19,7 @@ struct RunOptions
     bool quiet = false;
     bool json = false;
     bool draw = false; ///< also build each frame's debug geometry
+    DriverModel driver = DriverModel::Classic;
 };
 
 enum class ParseOutcome

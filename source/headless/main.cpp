@@ -45,7 +45,7 @@ int main(int argc, char* argv[])
 
     srand(options.seed);
     // Without drawing there is no one to look at the panel either.
-    HeadlessSimulation simulation({options.nrOfCars, options.draw, options.draw});
+    HeadlessSimulation simulation({options.nrOfCars, options.draw, options.draw, options.driver});
     TrafficMonitor monitor(simulation.GetApp());
     const RunMeasurements measurements =
         RunFrames(options, simulation, monitor, csv.is_open() ? &csv : nullptr);

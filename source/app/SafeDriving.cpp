@@ -1,0 +1,660 @@
+// The safe driver's leaves and tree. Every limit leaf lowers the speed that the road allows and names
+// the car it holds back for; braking at the steering's blend (e-folding time 1 s) stops a car within
+// its speed times one second, which every limit below leaves room for.
+#include "SafeDriving.h"
+
+#include "Car.h"
+#include "CarBehavior.h"
+#include "RoadNetwork.h"
+#include "framework/VemoxCore/VemoxAssert.h"
+
+#include <algorithm>
+#include <cmath>
+
+using namespace Vemox;
+
+namespace SafeDriving
+{
+namespace
+{
+constexpr float CarRadius = Car::Radius;
+constexpr float CellLength = static_cast<float>(RoadNetwork::CellSize);
+/// How far ahead (world units) the car looks for cars, lights, junctions and merges.
+constexpr float Lookahead = 45.f;
+constexpr float Lookahead2 = Lookahead * Lookahead;
+/// Gap (world units, between the discs) that a car keeps to what it stops behind.
+constexpr float MinGap = 2.f;
+/// Seconds of headway: room / HeadwaySeconds is the speed allowed, so that braking (which needs one
+/// second per unit of speed) always ends within the room.
+constexpr float HeadwaySeconds = 1.2f;
+/// Share of the lead car's speed counted as room: it brakes at the same rate, so the whole of it would
+/// do; half keeps a margin for a lead that is itself stopped by contact.
+constexpr float LeadSpeedShare = 0.5f;
+/// Distance (world units) between the front of a stopped car and the line it stops at.
+constexpr float StopMargin = 0.5f;
+/// Below this speed limit (world units per second) the car stops instead of crawling.
+constexpr float CrawlSpeed = 0.3f;
+/// Cars off the route are looked for in a corridor as wide as two cars plus a margin, ahead of the
+/// direction the car steers to.
+constexpr float CorridorHalfWidth = 2.f * CarRadius + 1.f;
+constexpr float CorridorLength = 26.f;
+constexpr float JunctionSpeed = RoadNetwork::GreenCost * RoadNetwork::SpeedPerCost;
+constexpr float RingSpeed = RoadNetwork::RingCost * RoadNetwork::SpeedPerCost;
+/// Seconds of green that must be left when the car would cross the line.
+constexpr float AmberMargin = 0.3f;
+/// Room (world units) that one car needs beyond a junction: its own length and the gap.
+constexpr float CarSpace = 2.f * CarRadius + MinGap;
+/// Seconds over which a car moving on beyond the junction counts as making room.
+constexpr float RoomLookSeconds = 1.f;
+/// Distance (world units) to its line within which a car at another approach competes for the junction.
+constexpr float ContenderDistance = 10.f;
+/// Seconds of gap to ring traffic that a merging car needs beyond its own time to get in.
+constexpr float MergeGapSeconds = 1.5f;
+/// Speed (world units per second) below which a car counts as standing.
+constexpr float StandingSpeed = 0.5f;
+
+struct Context
+{
+    Car* pCar = nullptr;
+    TrafficGraph* pGraph = nullptr;
+    std::vector<Car*>* pCars = nullptr;
+    SafeTraffic* pTraffic = nullptr;
+    int index = -1;
+};
+
+bool ReadContext(Blackboard* pBlackboard, Context& context)
+{
+    return pBlackboard->GetData(RoadNetwork::Keys::Car, context.pCar) && context.pCar != nullptr &&
+           pBlackboard->GetData(RoadNetwork::Keys::GridGraph, context.pGraph) && context.pGraph != nullptr &&
+           pBlackboard->GetData(RoadNetwork::Keys::CarsVector, context.pCars) && context.pCars != nullptr &&
+           pBlackboard->GetData(RoadNetwork::Keys::SafeTraffic, context.pTraffic) &&
+           context.pTraffic != nullptr && pBlackboard->GetData(RoadNetwork::Keys::CarIndex, context.index) &&
+           context.index >= 0;
+}
+
+float Speed(const Car& car)
+{
+    return car.GetLinearVelocity().Magnitude();
+}
+
+int CellOf(const TrafficGraph& graph, const Car& car)
+{
+    return graph.GetNodeIdxAtWorldPos(car.GetPosition());
+}
+
+bool IsIntersection(const TrafficGraph& graph, int node)
+{
+    return node != invalid_node_index && graph.GetNode(node)->GetTerrainType() == TerrainType::Intersection;
+}
+
+bool IsOnRing(int node)
+{
+    const int column = node % RoadNetwork::NrOfColumns;
+    const int row = node / RoadNetwork::NrOfColumns;
+    return row == 0 || row == RoadNetwork::NrOfRows - 1 || column == 0 || column == RoadNetwork::NrOfColumns - 1;
+}
+
+/// Two intersection cells belong to the same 2 x 2 junction.
+bool IsSameJunction(int a, int b)
+{
+    const int columns = RoadNetwork::NrOfColumns;
+    return std::abs(a % columns - b % columns) <= 1 && std::abs(a / columns - b / columns) <= 1;
+}
+
+Vector2D LaneDirection(const TrafficGraph& graph, int from, int to)
+{
+    return (graph.GetNodeWorldPos(to) - graph.GetNodeWorldPos(from)).GetNormalized();
+}
+
+/// Distance (world units) along the route from the car to the line between route cells i and i + 1.
+float DistanceToLine(const TrafficGraph& graph, const Car& car, const Route& route, int i)
+{
+    const Vector2D from = graph.GetNodeWorldPos(route.cells[0]);
+    const Vector2D to = graph.GetNodeWorldPos(route.cells[1]);
+    const Vector2D line = (from + to) * 0.5f;
+    const float first = Dot(line - car.GetPosition(), (to - from).GetNormalized());
+    return first + CellLength * static_cast<float>(i);
+}
+
+/// The direction the car steers to: towards its next path point beyond its own cell, else along its
+/// motion, else along its body.
+Vector2D SteeringDirection(const TrafficGraph& graph, const Car& car)
+{
+    const Vector2D position = car.GetPosition();
+    const int cell = graph.GetNodeIdxAtWorldPos(position);
+    for (const Vector2D& point : car.GetPath())
+    {
+        if (graph.GetNodeIdxAtWorldPos(point) == cell)
+            continue;
+        const Vector2D direction = point - position;
+        if (direction.MagnitudeSquared() > 0.01f)
+            return direction.GetNormalized();
+        break;
+    }
+    const Vector2D motion = car.GetDirection();
+    if (motion.MagnitudeSquared() > 0.f)
+        return motion;
+    return FromPolar(1.f, car.GetRotation());
+}
+
+/// Whether `other` is a car that `car` must keep its distance to: in one of the next cells of its route,
+/// ahead of it in its own cell, or in the corridor in front of it.
+bool IsInTheWay(const TrafficGraph& graph, const Car& car, const Route& route, const Vector2D& heading,
+                const Car& other)
+{
+    const Vector2D offset = other.GetPosition() - car.GetPosition();
+    if (offset.MagnitudeSquared() > Lookahead2 || route.size == 0)
+        return false;
+    const int cell = CellOf(graph, other);
+    for (int k = 1; k < route.size; ++k)
+        if (route.cells[k] == cell)
+            return true;
+    const Vector2D forward =
+        route.size >= 2 ? LaneDirection(graph, route.cells[0], route.cells[1]) : heading;
+    if (cell == route.cells[0] && Dot(offset, forward) > 0.f)
+        return true;
+    const float along = Dot(offset, heading);
+    return along > 0.f && along < CorridorLength && std::abs(Cross(heading, offset)) < CorridorHalfWidth;
+}
+
+/// Lowers the car's speed limit to `allowed` and records why. When the car is already faster than
+/// allowed it brakes fully: braking at the blend's rate is what every limit's room is measured for.
+void Limit(const Context& context, float allowed, const Car* pBlocker, WaitReason reason)
+{
+    float limit = Speed(*context.pCar) > allowed ? 0.f : allowed;
+    if (limit < CrawlSpeed)
+        limit = 0.f;
+    if (limit < context.pCar->GetMaxLinearSpeed())
+    {
+        context.pCar->SetMaxLinearSpeed(limit);
+        context.pCar->SetWaitingFor(pBlocker);
+        context.pTraffic->GetMemory(context.index).reason = reason;
+    }
+}
+
+/// Holds the car before a line `distance` ahead (world units, to its centre). False when it can no
+/// longer keep its centre behind the line: it is committed and drives on.
+bool StopBefore(const Context& context, float distance, const Car* pBlocker, WaitReason reason)
+{
+    if (Speed(*context.pCar) >= distance)
+        return false;
+    const float room = distance - CarRadius - StopMargin;
+    Limit(context, SafeSpeed(room, 0.f), pBlocker, reason);
+    return true;
+}
+
+bool HasRightOfWay(const Context& context)
+{
+    return context.pTraffic->GetTime() < context.pTraffic->GetMemory(context.index).rightOfWayUntil;
+}
+
+/// The part of a route inside one junction, from route cell `first` on, and the cell it leaves into
+/// (invalid_node_index when the route ends inside).
+struct JunctionPass
+{
+    std::array<int, 4> cells{};
+    int size = 0;
+    int exit = invalid_node_index;
+};
+
+JunctionPass GetJunctionPass(const TrafficGraph& graph, const Route& route, int first)
+{
+    JunctionPass pass;
+    int k = first;
+    while (k < route.size && IsIntersection(graph, route.cells[k]) && pass.size < 4)
+        pass.cells[static_cast<size_t>(pass.size++)] = route.cells[k++];
+    if (k < route.size && !IsIntersection(graph, route.cells[k]))
+        pass.exit = route.cells[k];
+    return pass;
+}
+
+bool Contains(const JunctionPass& pass, int cell)
+{
+    return std::find(pass.cells.begin(), pass.cells.begin() + pass.size, cell) != pass.cells.begin() + pass.size;
+}
+
+bool Overlaps(const JunctionPass& a, const JunctionPass& b)
+{
+    for (int i = 0; i < a.size; ++i)
+        if (Contains(b, a.cells[static_cast<size_t>(i)]))
+            return true;
+    return a.exit != invalid_node_index && a.exit == b.exit;
+}
+
+/// The first junction entry on a route: index i with cell i outside and cell i + 1 inside a junction,
+/// or -1.
+int FindJunctionEntry(const TrafficGraph& graph, const Route& route)
+{
+    for (int i = 0; i + 1 < route.size; ++i)
+        if (!IsIntersection(graph, route.cells[i]) && IsIntersection(graph, route.cells[i + 1]))
+            return i;
+    return -1;
+}
+
+/// Why `car` may not enter the junction `pass` now: a car inside crossing its way, or no room beyond.
+/// Returns that car, or null when the way is clear.
+const Car* FindJunctionBlocker(const TrafficGraph& graph, const std::vector<Car*>& cars, const Car& car,
+                               const JunctionPass& pass)
+{
+    const int junctionCell = pass.cells[0];
+    int committed = 0;
+    const Car* pLastCommitted = nullptr;
+    for (const Car* pOther : cars)
+    {
+        if (pOther == &car)
+            continue;
+        const int cell = CellOf(graph, *pOther);
+        if (!IsIntersection(graph, cell) || !IsSameJunction(cell, junctionCell))
+            continue;
+        const Route route = GetRoute(graph, *pOther);
+        const JunctionPass otherPass = GetJunctionPass(graph, route, 0);
+        if (!Overlaps(pass, otherPass))
+            continue;
+        // A car ahead in the junction that drives on the same way is followed, not waited for.
+        bool followsTheSameWay = false;
+        for (int k = 0; k < pass.size; ++k)
+        {
+            if (pass.cells[static_cast<size_t>(k)] != cell)
+                continue;
+            const int next = k + 1 < pass.size ? pass.cells[static_cast<size_t>(k + 1)] : pass.exit;
+            followsTheSameWay = route.size >= 2 && route.cells[1] == next;
+        }
+        if (!followsTheSameWay)
+            return pOther;
+        if (otherPass.exit == pass.exit)
+        {
+            ++committed;
+            pLastCommitted = pOther;
+        }
+    }
+
+    if (pass.exit == invalid_node_index)
+        return nullptr;
+    // Room beyond the junction: from the line into the exit cell up to the rearmost car there or in the
+    // cell after it, counting how far a moving car gets in RoomLookSeconds.
+    const int last = pass.cells[static_cast<size_t>(pass.size - 1)];
+    const Vector2D lane = LaneDirection(graph, last, pass.exit);
+    const Vector2D line = (graph.GetNodeWorldPos(last) + graph.GetNodeWorldPos(pass.exit)) * 0.5f;
+    float free = 2.f * CellLength;
+    const Car* pRearmost = nullptr;
+    for (const Car* pOther : cars)
+    {
+        if (pOther == &car)
+            continue;
+        const Vector2D offset = pOther->GetPosition() - line;
+        const float along = Dot(offset, lane);
+        if (along < -CarRadius || along > 2.f * CellLength || std::abs(Cross(lane, offset)) > CellLength * 0.5f)
+            continue;
+        const int cell = CellOf(graph, *pOther);
+        if (IsIntersection(graph, cell))
+            continue; // still inside: counted above
+        const float reach = along + std::min(Speed(*pOther), JunctionSpeed) * RoomLookSeconds - CarRadius;
+        if (reach < free)
+        {
+            free = reach;
+            pRearmost = pOther;
+        }
+    }
+    if (free >= CarSpace * static_cast<float>(committed + 1))
+        return nullptr;
+    return pRearmost != nullptr ? pRearmost : pLastCommitted;
+}
+} // namespace
+
+SafeTraffic::SafeTraffic(const std::vector<Car*>& cars, const std::vector<TrafficLight>& lights)
+    : m_Cars(cars), m_Lights(lights), m_Memories(static_cast<size_t>(RoadNetwork::MaxNrOfCars))
+{
+}
+
+const TrafficLight* SafeTraffic::FindLight(int fromNode, int toNode) const
+{
+    for (const TrafficLight& light : m_Lights)
+        if (light.fromNode == fromNode && light.toNode == toNode)
+            return &light;
+    return nullptr;
+}
+
+SafeTraffic::CarMemory& SafeTraffic::GetMemory(int carIndex)
+{
+    VEMOX_ASSERT(carIndex >= 0 && static_cast<size_t>(carIndex) < m_Memories.size() &&
+                 "<SafeTraffic::GetMemory>: invalid car index");
+    return m_Memories[static_cast<size_t>(carIndex)];
+}
+
+const SafeTraffic::CarMemory& SafeTraffic::GetMemory(int carIndex) const
+{
+    VEMOX_ASSERT(carIndex >= 0 && static_cast<size_t>(carIndex) < m_Memories.size() &&
+                 "<SafeTraffic::GetMemory>: invalid car index");
+    return m_Memories[static_cast<size_t>(carIndex)];
+}
+
+Route GetRoute(const TrafficGraph& graph, const Car& car)
+{
+    Route route;
+    const int cell = CellOf(graph, car);
+    if (cell == invalid_node_index)
+        return route;
+    route.cells[0] = cell;
+    route.size = 1;
+    for (const Vector2D& point : car.GetPath())
+    {
+        if (route.size == Route::MaxRouteCells)
+            break;
+        const int node = graph.GetNodeIdxAtWorldPos(point);
+        if (node != route.cells[static_cast<size_t>(route.size - 1)])
+            route.cells[static_cast<size_t>(route.size++)] = node;
+    }
+    return route;
+}
+
+float ArrivalTime(float distance, float v0, float topSpeed)
+{
+    if (distance <= 0.f)
+        return 0.f;
+    if (topSpeed <= 0.f)
+    {
+        // Braking to a stop covers v0 (times one second) at most.
+        if (v0 <= distance)
+            return FloatMax;
+        return static_cast<float>(-std::log(1.0 - static_cast<double>(distance) / v0));
+    }
+    // x(t) = V t + (v0 - V)(1 - e^-t) grows monotonically; x(t) >= V t - V bounds the search.
+    const double top = topSpeed;
+    const double start = v0;
+    const auto covered = [&](double t) { return top * t + (start - top) * (1.0 - std::exp(-t)); };
+    double low = 0.0;
+    double high = (distance + top) / top;
+    for (int i = 0; i < 40; ++i)
+    {
+        const double middle = 0.5 * (low + high);
+        (covered(middle) < distance ? low : high) = middle;
+    }
+    return static_cast<float>(high);
+}
+
+float SafeSpeed(float room, float leadSpeed)
+{
+    return std::max(0.f, room) / HeadwaySeconds + LeadSpeedShare * std::max(0.f, leadSpeed);
+}
+
+BehaviorState KeepSafeDistance(Blackboard* pBlackboard)
+{
+    Context context;
+    if (!ReadContext(pBlackboard, context))
+        return BehaviorState::Failure;
+    const TrafficGraph& graph = *context.pGraph;
+    const Car& car = *context.pCar;
+    const Route route = GetRoute(graph, car);
+    const Vector2D heading = SteeringDirection(graph, car);
+    const std::vector<Car*>& cars = *context.pCars;
+
+    float allowed = FloatMax;
+    const Car* pBlocker = nullptr;
+    for (size_t i = 0; i < cars.size(); ++i)
+    {
+        const Car* pOther = cars[i];
+        if (pOther == &car || !IsInTheWay(graph, car, route, heading, *pOther))
+            continue;
+        // Two cars in each other's way: the one later in the cars' order waits.
+        if (static_cast<int>(i) > context.index &&
+            IsInTheWay(graph, *pOther, GetRoute(graph, *pOther), SteeringDirection(graph, *pOther), car))
+            continue;
+        Vector2D offset = pOther->GetPosition() - car.GetPosition();
+        const float distance = offset.Normalize();
+        const float room = distance - 2.f * CarRadius - MinGap;
+        const float speed = SafeSpeed(room, Dot(pOther->GetLinearVelocity(), offset));
+        if (speed < allowed)
+        {
+            allowed = speed;
+            pBlocker = pOther;
+        }
+    }
+    if (pBlocker != nullptr)
+        Limit(context, allowed, pBlocker, WaitReason::Following);
+    return BehaviorState::Success;
+}
+
+BehaviorState StopForRedLight(Blackboard* pBlackboard)
+{
+    Context context;
+    if (!ReadContext(pBlackboard, context))
+        return BehaviorState::Failure;
+    const TrafficGraph& graph = *context.pGraph;
+    const Car& car = *context.pCar;
+    const Route route = GetRoute(graph, car);
+    for (int i = 0; i + 1 < route.size; ++i)
+    {
+        const TrafficLight* pLight = context.pTraffic->FindLight(route.cells[static_cast<size_t>(i)],
+                                                                 route.cells[static_cast<size_t>(i + 1)]);
+        if (pLight == nullptr)
+            continue;
+        const float distance = DistanceToLine(graph, car, route, i);
+        if (distance > Lookahead)
+            break;
+        bool isRedOnArrival = pLight->isRed;
+        if (!isRedOnArrival)
+        {
+            // The light shows how long its green lasts (as an amber light would): a car that would cross
+            // the line after it turns red stops while it still can.
+            const float greenLeft = pLight->duration - pLight->timer;
+            const float speed = Speed(car);
+            const float arrival =
+                ArrivalTime(distance, speed, std::max(std::min(car.GetMaxLinearSpeed(), JunctionSpeed), speed));
+            isRedOnArrival = arrival + AmberMargin > greenLeft;
+        }
+        if (isRedOnArrival)
+            StopBefore(context, distance, nullptr, WaitReason::Light);
+        break;
+    }
+    return BehaviorState::Success;
+}
+
+BehaviorState KeepJunctionClear(Blackboard* pBlackboard)
+{
+    Context context;
+    if (!ReadContext(pBlackboard, context))
+        return BehaviorState::Failure;
+    const TrafficGraph& graph = *context.pGraph;
+    const Car& car = *context.pCar;
+    const Route route = GetRoute(graph, car);
+    const int entry = FindJunctionEntry(graph, route);
+    if (entry < 0 || HasRightOfWay(context))
+        return BehaviorState::Success;
+    const float distance = DistanceToLine(graph, car, route, entry);
+    if (distance > Lookahead || Speed(car) >= distance)
+        return BehaviorState::Success; // far away, or committed
+    const JunctionPass pass = GetJunctionPass(graph, route, entry + 1);
+    const std::vector<Car*>& cars = *context.pCars;
+
+    const Car* pBlocker = FindJunctionBlocker(graph, cars, car, pass);
+    if (pBlocker == nullptr)
+    {
+        // Cars about to enter from other approaches with overlapping ways: the one that is committed, or
+        // else has fewer junction cells to cross, or else comes earlier in the cars' order, goes first,
+        // provided that its own way is clear. Every car orders the same pair the same way.
+        for (size_t i = 0; i < cars.size() && pBlocker == nullptr; ++i)
+        {
+            const Car* pOther = cars[i];
+            if (pOther == &car)
+                continue;
+            const Route otherRoute = GetRoute(graph, *pOther);
+            if (otherRoute.size < 2 || otherRoute.cells[0] == route.cells[static_cast<size_t>(entry)] ||
+                IsIntersection(graph, otherRoute.cells[0]) || !IsIntersection(graph, otherRoute.cells[1]) ||
+                !IsSameJunction(otherRoute.cells[1], pass.cells[0]))
+                continue;
+            const float otherDistance = DistanceToLine(graph, *pOther, otherRoute, 0);
+            if (otherDistance > ContenderDistance)
+                continue;
+            const JunctionPass otherPass = GetJunctionPass(graph, otherRoute, 1);
+            if (!Overlaps(pass, otherPass))
+                continue;
+            const bool otherCommitted = Speed(*pOther) >= otherDistance;
+            if (!otherCommitted)
+            {
+                const TrafficLight* pLight =
+                    context.pTraffic->FindLight(otherRoute.cells[0], otherRoute.cells[1]);
+                if (pLight != nullptr && pLight->isRed)
+                    continue;
+                const bool otherFirst = otherPass.size < pass.size ||
+                                        (otherPass.size == pass.size && static_cast<int>(i) < context.index);
+                if (!otherFirst || FindJunctionBlocker(graph, cars, *pOther, otherPass) != nullptr)
+                    continue;
+            }
+            pBlocker = pOther;
+        }
+    }
+    if (pBlocker != nullptr)
+        StopBefore(context, distance, pBlocker, WaitReason::Junction);
+    return BehaviorState::Success;
+}
+
+BehaviorState YieldBeforeMerging(Blackboard* pBlackboard)
+{
+    Context context;
+    if (!ReadContext(pBlackboard, context))
+        return BehaviorState::Failure;
+    const TrafficGraph& graph = *context.pGraph;
+    const Car& car = *context.pCar;
+    const Route route = GetRoute(graph, car);
+    int merge = -1;
+    for (int k = 1; k < route.size && merge < 0; ++k)
+        if (IsOnRing(route.cells[static_cast<size_t>(k)]) && !IsOnRing(route.cells[static_cast<size_t>(k - 1)]))
+            merge = k;
+    if (merge < 0 || HasRightOfWay(context))
+        return BehaviorState::Success;
+    const float distance = DistanceToLine(graph, car, route, merge - 1);
+    if (distance > Lookahead || Speed(car) >= distance)
+        return BehaviorState::Success;
+
+    const int mergeCell = route.cells[static_cast<size_t>(merge)];
+    const Vector2D mergePoint = graph.GetNodeWorldPos(mergeCell);
+    // Time to get into the merge cell and a car's space beyond its centre.
+    const float ownTime =
+        ArrivalTime(distance + CellLength * 0.5f + CarSpace, Speed(car), RingSpeed) + MergeGapSeconds;
+    const Car* pThreat = nullptr;
+    float threatTime = FloatMax;
+    for (const Car* pOther : *context.pCars)
+    {
+        if (pOther == &car)
+            continue;
+        const Route otherRoute = GetRoute(graph, *pOther);
+        if (otherRoute.size < 2 || !IsOnRing(otherRoute.cells[0]) || otherRoute.cells[0] == mergeCell)
+            continue;
+        bool reachesMerge = false;
+        for (int k = 1; k < std::min(otherRoute.size, 4); ++k)
+            reachesMerge = reachesMerge || otherRoute.cells[static_cast<size_t>(k)] == mergeCell;
+        if (!reachesMerge)
+            continue;
+        const float otherDistance = (mergePoint - pOther->GetPosition()).Magnitude();
+        const float otherSpeed = Speed(*pOther);
+        // A ring car standing at the merge cell's edge goes first as soon as it moves.
+        const float otherTime = otherSpeed < StandingSpeed
+                                    ? (otherDistance < CellLength + CarSpace ? 0.f : FloatMax)
+                                    : otherDistance / otherSpeed;
+        if (otherTime < ownTime && otherTime < threatTime)
+        {
+            threatTime = otherTime;
+            pThreat = pOther;
+        }
+    }
+    if (pThreat != nullptr)
+        StopBefore(context, distance, pThreat, WaitReason::Merge);
+    return BehaviorState::Success;
+}
+
+BehaviorState ResolveWaitingCycle(Blackboard* pBlackboard)
+{
+    Context context;
+    if (!ReadContext(pBlackboard, context))
+        return BehaviorState::Failure;
+    Car& car = *context.pCar;
+    SafeTraffic& traffic = *context.pTraffic;
+    SafeTraffic::CarMemory& memory = traffic.GetMemory(context.index);
+    const std::vector<Car*>& cars = *context.pCars;
+
+    // Follow the wait-for relation from this car through standing cars; a cycle comes back to it.
+    bool isInCycle = false;
+    const Car* pCurrent = &car;
+    for (size_t steps = 0; steps <= cars.size(); ++steps)
+    {
+        if (Speed(*pCurrent) >= StandingSpeed)
+            break;
+        pCurrent = pCurrent->GetWaitingFor();
+        if (pCurrent == nullptr)
+            break;
+        if (pCurrent == &car)
+        {
+            isInCycle = true;
+            break;
+        }
+    }
+    if (!isInCycle)
+    {
+        memory.cycleSince = -1.0;
+        return BehaviorState::Success;
+    }
+    if (memory.cycleSince < 0.0)
+        memory.cycleSince = traffic.GetTime();
+
+    // The car that breaks the cycle: the first in the cars' order among those that yield (at a junction
+    // or a merge), else the first of all. Every car of the cycle makes the same choice.
+    int chosen = -1;
+    bool chosenYields = false;
+    pCurrent = &car;
+    do
+    {
+        const int index = static_cast<int>(std::find(cars.begin(), cars.end(), pCurrent) - cars.begin());
+        const WaitReason reason = traffic.GetMemory(index).reason;
+        const bool yields = reason == WaitReason::Junction || reason == WaitReason::Merge;
+        if (chosen < 0 || (yields && !chosenYields) || (yields == chosenYields && index < chosen))
+        {
+            chosen = index;
+            chosenYields = yields;
+        }
+        pCurrent = pCurrent->GetWaitingFor();
+    } while (pCurrent != &car);
+
+    if (chosen != context.index || traffic.GetTime() - memory.cycleSince < CycleBound)
+        return BehaviorState::Success;
+
+    traffic.CountResolution();
+    memory.cycleSince = -1.0;
+    memory.rightOfWayUntil = traffic.GetTime() + RightOfWaySeconds;
+    if (!chosenYields)
+    {
+        // Waiting behind a car: only another way out helps.
+        if (CarBehavior::PlanPathToRandomDestination(pBlackboard) == BehaviorState::Success)
+            CarBehavior::SeekNextPathPoint(pBlackboard);
+    }
+    return BehaviorState::Success;
+}
+
+IBehavior* CreateSafeBehaviorRoot()
+{
+    using namespace CarBehavior;
+    return new BehaviorSelector({
+        new BehaviorSequence({
+            new BehaviorSelector({
+                new BehaviorSequence({
+                    new BehaviorConditional(IsAtDestination),
+                    new BehaviorAction(PlanPathToRandomDestination),
+                    new BehaviorAction(SeekNextPathPoint),
+                }),
+                new BehaviorSequence({
+                    new BehaviorConditional(HasReachedNextPathPoint),
+                    new BehaviorAction(SeekNextPathPoint),
+                }),
+                new BehaviorAction(SeekNextPathPoint),
+            }),
+            new BehaviorAction(SetSpeedFromRoad),
+            new BehaviorAction(KeepSafeDistance),
+            new BehaviorAction(StopForRedLight),
+            new BehaviorAction(KeepJunctionClear),
+            new BehaviorAction(YieldBeforeMerging),
+            new BehaviorAction(ResolveWaitingCycle),
+        }),
+        // Without a path there is nowhere to go.
+        new BehaviorAction(StopCar),
+    });
+}
+} // namespace SafeDriving

@@ -1,0 +1,114 @@
+// The safe driver: a second behaviour tree for the car that keeps dense traffic flowing. It follows at
+// a distance that always lets it stop, anticipates lights, keeps junctions clear, yields before
+// merging, and resolves (and counts) a cycle of cars waiting on each other as a last resort.
+#pragma once
+
+#include "TrafficLight.h"
+#include "TrafficTypes.h"
+#include "framework/VemoxAI/DecisionMaking/BehaviorTree.h"
+#include "framework/VemoxAI/DecisionMaking/Blackboard.h"
+#include "framework/VemoxCore/VemoxMath.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+class Car;
+
+namespace SafeDriving
+{
+/// Why a safe car holds back in its latest update; recorded together with the car it waits for.
+enum class WaitReason : std::uint8_t
+{
+    None,
+    Following, ///< a car ahead on its route or in its way
+    Light,     ///< a red light, or one that will be red when it gets there
+    Junction,  ///< no room beyond the junction, or a car with priority inside or at it
+    Merge,     ///< ring traffic that has priority at the merge ahead
+};
+
+/// What the safe cars of one simulation share: the simulated clock, the traffic lights they read, a
+/// small memory per car and the count of waiting cycles resolved. Owned by the application; every safe
+/// car's blackboard points at it.
+class SafeTraffic
+{
+public:
+    /// cars and lights are the application's vectors (borrowed; they must outlive this object).
+    SafeTraffic(const std::vector<Car*>& cars, const std::vector<TrafficLight>& lights);
+
+    /// Advances the clock by one simulation step (seconds); called before the cars update.
+    void Advance(float deltaTime) { m_Time += deltaTime; }
+    /// Simulated seconds since the start.
+    double GetTime() const { return m_Time; }
+
+    const std::vector<Car*>& GetCars() const { return m_Cars; }
+    const std::vector<TrafficLight>& GetTrafficLights() const { return m_Lights; }
+    /// The light guarding fromNode -> toNode, or null.
+    const TrafficLight* FindLight(int fromNode, int toNode) const;
+
+    /// Per car: what holds it back now and since when it sits in a waiting cycle.
+    struct CarMemory
+    {
+        WaitReason reason = WaitReason::None;
+        double cycleSince = -1.0;      ///< seconds; negative while not in a cycle
+        double rightOfWayUntil = -1.0; ///< seconds; granted by a resolution
+    };
+    /// carIndex: the car's index in the application's cars.
+    CarMemory& GetMemory(int carIndex);
+    const CarMemory& GetMemory(int carIndex) const;
+
+    /// Waiting cycles that lasted beyond the bound and were broken.
+    int GetCyclesResolved() const { return m_CyclesResolved; }
+    void CountResolution() { ++m_CyclesResolved; }
+
+private:
+    const std::vector<Car*>& m_Cars;
+    const std::vector<TrafficLight>& m_Lights;
+    std::vector<CarMemory> m_Memories;
+    double m_Time = 0.0;
+    int m_CyclesResolved = 0;
+};
+
+/// The cells a car is about to drive through: its own cell, then the cells of its path points (repeats
+/// dropped), at most MaxRouteCells.
+struct Route
+{
+    static constexpr int MaxRouteCells = 9; ///< the look-ahead, a junction and the cell beyond
+    std::array<int, MaxRouteCells> cells{};
+    int size = 0;
+};
+Route GetRoute(const TrafficGraph& graph, const Car& car);
+
+/// Seconds to cover distance (world units) from speed v0 when the steering blends the velocity towards
+/// topSpeed at the car's rate (a fraction deltaTime per step: e-folding time 1 s).
+float ArrivalTime(float distance, float v0, float topSpeed);
+
+/// The highest speed from which the car can still brake to a stop `room` world units ahead, given the
+/// speed `leadSpeed` at which what it approaches moves away from it: both brake at the blend's rate.
+float SafeSpeed(float room, float leadSpeed);
+
+/// Keeps a speed-dependent distance to every car ahead on the route or in the car's way (judged from
+/// headings and routes, not from relative velocity); of two cars that would wait on each other, the
+/// one later in the cars' order waits.
+Vemox::BehaviorState KeepSafeDistance(Vemox::Blackboard* pBlackboard);
+/// Stops before a light that is red, or that will be red when the car gets there, unless the car can
+/// no longer stop before the line.
+Vemox::BehaviorState StopForRedLight(Vemox::Blackboard* pBlackboard);
+/// Enters a junction only when the cell beyond it has room, no car inside crosses its way, and no car
+/// entering at the same time has priority (fewer junction cells, then earlier in the cars' order).
+Vemox::BehaviorState KeepJunctionClear(Vemox::Blackboard* pBlackboard);
+/// Before merging onto the ring, waits for a gap in the ring traffic that rules out contact.
+Vemox::BehaviorState YieldBeforeMerging(Vemox::Blackboard* pBlackboard);
+/// Last resort: when the car sits in a cycle of standing cars that wait on each other for longer than
+/// CycleBound, one car of the cycle (fixed choice) replans and takes the right of way; counted.
+Vemox::BehaviorState ResolveWaitingCycle(Vemox::Blackboard* pBlackboard);
+
+/// Simulated seconds that a waiting cycle must last before it is resolved.
+constexpr double CycleBound = 5.0;
+/// Simulated seconds for which the resolving car ignores the yield rules.
+constexpr double RightOfWaySeconds = 4.0;
+
+/// The root of the safe car's tree: plan or advance along the path, then speed from the road and every
+/// limit in turn. Ownership passes to the caller.
+Vemox::IBehavior* CreateSafeBehaviorRoot();
+} // namespace SafeDriving
