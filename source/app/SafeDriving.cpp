@@ -6,6 +6,7 @@
 #include "Car.h"
 #include "CarBehavior.h"
 #include "RoadNetwork.h"
+#include "framework/VemoxAI/VemoxGraphs/AStar.h"
 #include "framework/VemoxCore/VemoxAssert.h"
 
 #include <algorithm>
@@ -50,8 +51,17 @@ constexpr float RoomLookSeconds = 1.f;
 constexpr float ContenderDistance = 10.f;
 /// Seconds of gap to ring traffic that a merging car needs beyond its own time to get in.
 constexpr float MergeGapSeconds = 1.5f;
+/// Seconds a car stands at a merge before ring traffic lets it in.
+constexpr double MergePatience = 3.0;
 /// Speed (world units per second) below which a car counts as standing.
 constexpr float StandingSpeed = 0.5f;
+/// Cost of a connection into a cell that a resolving car's new path avoids: more than any detour.
+constexpr float AvoidedCost = 10000.f;
+/// Destinations a resolving car tries before it gives up on a way around.
+constexpr int MaxAvoidingAttempts = 8;
+/// Seconds a car stands at a junction line (a red phase and most of a green one) before it looks for
+/// another way when there is no room beyond.
+constexpr double RerouteSeconds = 15.0;
 
 struct Context
 {
@@ -137,24 +147,68 @@ Vector2D SteeringDirection(const TrafficGraph& graph, const Car& car)
     return FromPolar(1.f, car.GetRotation());
 }
 
-/// Whether `other` is a car that `car` must keep its distance to: in one of the next cells of its route,
-/// ahead of it in its own cell, or in the corridor in front of it.
-bool IsInTheWay(const TrafficGraph& graph, const Car& car, const Route& route, const Vector2D& heading,
-                const Car& other)
+/// How firmly another car is in a car's way, weakest first: ahead in the corridor in front of it,
+/// waiting long enough to merge into one of its next cells, about to enter one of them (too close to its
+/// line to stop), or on its route ahead.
+enum class Sighting
+{
+    None,
+    Corridor,
+    LettingIn,
+    Entering,
+    OnRoute,
+};
+
+/// Whether a ring car can still stop before the merge cell whose centre is mergePoint.
+bool CanLetIn(const Car& ringCar, const Vector2D& mergePoint)
+{
+    const float distance = (mergePoint - ringCar.GetPosition()).Magnitude();
+    return distance - Speed(ringCar) * HeadwaySeconds >= CellLength * 0.5f + CarRadius + StopMargin;
+}
+
+/// A car that has stood at the line of a merge onto the ring for MergePatience.
+bool IsWaitingToMerge(const SafeTraffic& traffic, int index)
+{
+    const double since = traffic.GetMemory(index).waitsToMergeSince;
+    return since >= 0.0 && traffic.GetTime() - since >= MergePatience;
+}
+
+Sighting SeeInTheWay(const TrafficGraph& graph, const SafeTraffic& traffic, const Car& car, const Route& route,
+                     const Vector2D& heading, const Car& other, int otherIndex)
 {
     const Vector2D offset = other.GetPosition() - car.GetPosition();
     if (offset.MagnitudeSquared() > Lookahead2 || route.size == 0)
-        return false;
+        return Sighting::None;
     const int cell = CellOf(graph, other);
     for (int k = 1; k < route.size; ++k)
-        if (route.cells[k] == cell)
-            return true;
-    const Vector2D forward =
-        route.size >= 2 ? LaneDirection(graph, route.cells[0], route.cells[1]) : heading;
-    if (cell == route.cells[0] && Dot(offset, forward) > 0.f)
-        return true;
+        if (route.cells[static_cast<size_t>(k)] == cell)
+            return Sighting::OnRoute;
+    if (cell == route.cells[0])
+    {
+        const Vector2D forward = route.size >= 2 ? LaneDirection(graph, route.cells[0], route.cells[1]) : heading;
+        return Dot(offset, forward) > 0.f ? Sighting::OnRoute : Sighting::None;
+    }
+    const Route otherRoute = GetRoute(graph, other);
+    if (otherRoute.size >= 2)
+    {
+        for (int k = 1; k < route.size; ++k)
+        {
+            if (route.cells[static_cast<size_t>(k)] != otherRoute.cells[1])
+                continue;
+            const float distance = DistanceToLine(graph, other, otherRoute, 0);
+            if (distance < std::max(Speed(other), CarRadius + StopMargin))
+                return Sighting::Entering;
+            // Ring traffic lets in, one at a time, a car that has waited at the merge long enough.
+            const int mergeCell = otherRoute.cells[1];
+            if (IsOnRing(mergeCell) && !IsOnRing(otherRoute.cells[0]) && IsWaitingToMerge(traffic, otherIndex) &&
+                CanLetIn(car, graph.GetNodeWorldPos(mergeCell)))
+                return Sighting::LettingIn;
+        }
+    }
     const float along = Dot(offset, heading);
-    return along > 0.f && along < CorridorLength && std::abs(Cross(heading, offset)) < CorridorHalfWidth;
+    const bool inCorridor =
+        along > 0.f && along < CorridorLength && std::abs(Cross(heading, offset)) < CorridorHalfWidth;
+    return inCorridor ? Sighting::Corridor : Sighting::None;
 }
 
 /// Lowers the car's speed limit to `allowed` and records why. When the car is already faster than
@@ -164,10 +218,15 @@ void Limit(const Context& context, float allowed, const Car* pBlocker, WaitReaso
     float limit = Speed(*context.pCar) > allowed ? 0.f : allowed;
     if (limit < CrawlSpeed)
         limit = 0.f;
-    if (limit < context.pCar->GetMaxLinearSpeed())
+    Car& car = *context.pCar;
+    // A car held by a car as well as by something else (a red light) records the car: the wait-for
+    // relation must not lose a waiting cycle behind a light.
+    const bool recordsOnlyTheCar = limit == 0.f && car.GetMaxLinearSpeed() == 0.f && pBlocker != nullptr &&
+                                   car.GetWaitingFor() == nullptr;
+    if (limit < car.GetMaxLinearSpeed() || recordsOnlyTheCar)
     {
-        context.pCar->SetMaxLinearSpeed(limit);
-        context.pCar->SetWaitingFor(pBlocker);
+        car.SetMaxLinearSpeed(limit);
+        car.SetWaitingFor(pBlocker);
         context.pTraffic->GetMemory(context.index).reason = reason;
     }
 }
@@ -221,6 +280,34 @@ bool Overlaps(const JunctionPass& a, const JunctionPass& b)
     return a.exit != invalid_node_index && a.exit == b.exit;
 }
 
+/// Whether `cell` is the approach to a junction that `own` (an approach too) leads into: a car there
+/// competes for the junction rather than occupying the way beyond it.
+bool IsApproachOf(const TrafficGraph& graph, int cell, int own)
+{
+    for (const int from : {cell, own})
+    {
+        bool entersJunction = false;
+        for (const GraphConnection* pConnection : graph.GetNodeConnections(from))
+            entersJunction = entersJunction || IsIntersection(graph, pConnection->GetTo());
+        if (!entersJunction || IsIntersection(graph, from))
+            return false;
+    }
+    return true;
+}
+
+/// No other car stands between `car` and the end of its cell along its lane.
+bool IsFirstInLane(const TrafficGraph& graph, const std::vector<Car*>& cars, const Car& car, const Route& route)
+{
+    const Vector2D lane = LaneDirection(graph, route.cells[0], route.cells[1]);
+    for (const Car* pOther : cars)
+    {
+        if (pOther != &car && CellOf(graph, *pOther) == route.cells[0] &&
+            Dot(pOther->GetPosition() - car.GetPosition(), lane) > 0.f)
+            return false;
+    }
+    return true;
+}
+
 /// The first junction entry on a route: index i with cell i outside and cell i + 1 inside a junction,
 /// or -1.
 int FindJunctionEntry(const TrafficGraph& graph, const Route& route)
@@ -250,14 +337,16 @@ const Car* FindJunctionBlocker(const TrafficGraph& graph, const std::vector<Car*
         const JunctionPass otherPass = GetJunctionPass(graph, route, 0);
         if (!Overlaps(pass, otherPass))
             continue;
-        // A car ahead in the junction that drives on the same way is followed, not waited for.
+        // A car ahead in the junction whose remaining way is the rest of this car's way is followed, not
+        // waited for.
         bool followsTheSameWay = false;
         for (int k = 0; k < pass.size; ++k)
         {
             if (pass.cells[static_cast<size_t>(k)] != cell)
                 continue;
-            const int next = k + 1 < pass.size ? pass.cells[static_cast<size_t>(k + 1)] : pass.exit;
-            followsTheSameWay = route.size >= 2 && route.cells[1] == next;
+            followsTheSameWay = otherPass.size == pass.size - k && otherPass.exit == pass.exit &&
+                                std::equal(otherPass.cells.begin(), otherPass.cells.begin() + otherPass.size,
+                                           pass.cells.begin() + k);
         }
         if (!followsTheSameWay)
             return pOther;
@@ -387,22 +476,41 @@ BehaviorState KeepSafeDistance(Blackboard* pBlackboard)
     const Route route = GetRoute(graph, car);
     const Vector2D heading = SteeringDirection(graph, car);
     const std::vector<Car*>& cars = *context.pCars;
+    const SafeTraffic& traffic = *context.pTraffic;
 
     float allowed = FloatMax;
     const Car* pBlocker = nullptr;
     for (size_t i = 0; i < cars.size(); ++i)
     {
         const Car* pOther = cars[i];
-        if (pOther == &car || !IsInTheWay(graph, car, route, heading, *pOther))
+        if (pOther == &car)
             continue;
-        // Two cars in each other's way: the one later in the cars' order waits.
-        if (static_cast<int>(i) > context.index &&
-            IsInTheWay(graph, *pOther, GetRoute(graph, *pOther), SteeringDirection(graph, *pOther), car))
+        const Sighting sighting = SeeInTheWay(graph, traffic, car, route, heading, *pOther, static_cast<int>(i));
+        if (sighting == Sighting::None)
+            continue;
+        // Two cars in each other's way: the one that has the other more firmly in its way waits (a car
+        // in its lane before one that merely crosses its corridor); on a tie the later in the cars'
+        // order. Both cars judge the pair alike.
+        const Sighting reverse = SeeInTheWay(graph, traffic, *pOther, GetRoute(graph, *pOther),
+                                             SteeringDirection(graph, *pOther), car, context.index);
+        const bool waits = reverse == Sighting::None || sighting > reverse ||
+                           (sighting == reverse && context.index > static_cast<int>(i));
+        if (!waits)
             continue;
         Vector2D offset = pOther->GetPosition() - car.GetPosition();
         const float distance = offset.Normalize();
-        const float room = distance - 2.f * CarRadius - MinGap;
-        const float speed = SafeSpeed(room, Dot(pOther->GetLinearVelocity(), offset));
+        float room = distance - 2.f * CarRadius - MinGap;
+        float leadSpeed = Dot(pOther->GetLinearVelocity(), offset);
+        if (sighting == Sighting::LettingIn)
+        {
+            // Stop before the merge cell, whatever the waiting car's position beside it.
+            const int mergeCell = GetRoute(graph, *pOther).cells[1];
+            for (int k = 1; k < route.size; ++k)
+                if (route.cells[static_cast<size_t>(k)] == mergeCell)
+                    room = DistanceToLine(graph, car, route, k - 1) - CarRadius - StopMargin;
+            leadSpeed = 0.f;
+        }
+        const float speed = SafeSpeed(room, leadSpeed);
         if (speed < allowed)
         {
             allowed = speed;
@@ -467,6 +575,23 @@ BehaviorState KeepJunctionClear(Blackboard* pBlackboard)
     const std::vector<Car*>& cars = *context.pCars;
 
     const Car* pBlocker = FindJunctionBlocker(graph, cars, car, pass);
+    // A car that has stood at the line for RerouteSeconds and finds no room beyond takes another way to
+    // its destination if there is one: a jam ahead is something a driver goes around.
+    SafeTraffic& traffic = *context.pTraffic;
+    SafeTraffic::CarMemory& memory = traffic.GetMemory(context.index);
+    const bool standsAtTheLine = entry == 0 && Speed(car) < StandingSpeed && distance < ContenderDistance;
+    if (!standsAtTheLine)
+        memory.standsAtLineSince = -1.0;
+    else if (memory.standsAtLineSince < 0.0)
+        memory.standsAtLineSince = traffic.GetTime();
+    const bool waitsForRoom = pBlocker != nullptr && !IsIntersection(graph, CellOf(graph, *pBlocker));
+    if (waitsForRoom && standsAtTheLine && traffic.GetTime() - memory.standsAtLineSince >= RerouteSeconds)
+    {
+        memory.standsAtLineSince = traffic.GetTime();
+        if (PlanPathAvoiding(pBlackboard, pass.exit, false))
+            traffic.CountReroute();
+    }
+
     if (pBlocker == nullptr)
     {
         // Cars about to enter from other approaches with overlapping ways: the one that is committed, or
@@ -483,7 +608,7 @@ BehaviorState KeepJunctionClear(Blackboard* pBlackboard)
                 !IsSameJunction(otherRoute.cells[1], pass.cells[0]))
                 continue;
             const float otherDistance = DistanceToLine(graph, *pOther, otherRoute, 0);
-            if (otherDistance > ContenderDistance)
+            if (otherDistance > ContenderDistance || !IsFirstInLane(graph, cars, *pOther, otherRoute))
                 continue;
             const JunctionPass otherPass = GetJunctionPass(graph, otherRoute, 1);
             if (!Overlaps(pass, otherPass))
@@ -520,12 +645,19 @@ BehaviorState YieldBeforeMerging(Blackboard* pBlackboard)
     for (int k = 1; k < route.size && merge < 0; ++k)
         if (IsOnRing(route.cells[static_cast<size_t>(k)]) && !IsOnRing(route.cells[static_cast<size_t>(k - 1)]))
             merge = k;
-    if (merge < 0 || HasRightOfWay(context))
-        return BehaviorState::Success;
-    const float distance = DistanceToLine(graph, car, route, merge - 1);
-    if (distance > Lookahead || Speed(car) >= distance)
+    SafeTraffic& traffic = *context.pTraffic;
+    SafeTraffic::CarMemory& memory = traffic.GetMemory(context.index);
+    const float distance = merge < 0 ? FloatMax : DistanceToLine(graph, car, route, merge - 1);
+    if (merge != 1 || Speed(car) >= StandingSpeed || distance > ContenderDistance)
+        memory.waitsToMergeSince = -1.0;
+    else if (memory.waitsToMergeSince < 0.0)
+        memory.waitsToMergeSince = traffic.GetTime();
+    if (merge < 0 || HasRightOfWay(context) || distance > Lookahead || Speed(car) >= distance)
         return BehaviorState::Success;
 
+    // After MergePatience at the line, ring cars that can still stop let this car in (and treat it as in
+    // their way); only those that can no longer stop are waited for.
+    const bool isLetIn = IsWaitingToMerge(traffic, context.index);
     const int mergeCell = route.cells[static_cast<size_t>(merge)];
     const Vector2D mergePoint = graph.GetNodeWorldPos(mergeCell);
     // Time to get into the merge cell and a car's space beyond its centre.
@@ -544,6 +676,8 @@ BehaviorState YieldBeforeMerging(Blackboard* pBlackboard)
         for (int k = 1; k < std::min(otherRoute.size, 4); ++k)
             reachesMerge = reachesMerge || otherRoute.cells[static_cast<size_t>(k)] == mergeCell;
         if (!reachesMerge)
+            continue;
+        if (isLetIn && CanLetIn(*pOther, mergePoint))
             continue;
         const float otherDistance = (mergePoint - pOther->GetPosition()).Magnitude();
         const float otherSpeed = Speed(*pOther);
@@ -571,62 +705,141 @@ BehaviorState ResolveWaitingCycle(Blackboard* pBlackboard)
     SafeTraffic& traffic = *context.pTraffic;
     SafeTraffic::CarMemory& memory = traffic.GetMemory(context.index);
     const std::vector<Car*>& cars = *context.pCars;
-
-    // Follow the wait-for relation from this car through standing cars; a cycle comes back to it.
-    bool isInCycle = false;
-    const Car* pCurrent = &car;
-    for (size_t steps = 0; steps <= cars.size(); ++steps)
+    const double now = traffic.GetTime();
+    // Creeping up in a queue is no progress: only a car's length is.
+    if (memory.progressTime < 0.0 ||
+        (car.GetPosition() - memory.progressPoint).MagnitudeSquared() > CarSpace * CarSpace)
     {
-        if (Speed(*pCurrent) >= StandingSpeed)
-            break;
+        memory.progressPoint = car.GetPosition();
+        memory.progressTime = now;
+    }
+
+    // Follow the wait-for relation from this car; a cycle comes back to it.
+    bool isInCycle = false;
+    const Car* pCurrent = car.GetWaitingFor();
+    for (size_t steps = 0; steps < cars.size() && pCurrent != nullptr && !isInCycle; ++steps)
+    {
+        isInCycle = pCurrent == &car;
         pCurrent = pCurrent->GetWaitingFor();
-        if (pCurrent == nullptr)
-            break;
-        if (pCurrent == &car)
-        {
-            isInCycle = true;
-            break;
-        }
     }
     if (!isInCycle)
-    {
-        memory.cycleSince = -1.0;
         return BehaviorState::Success;
-    }
-    if (memory.cycleSince < 0.0)
-        memory.cycleSince = traffic.GetTime();
 
-    // The car that breaks the cycle: the first in the cars' order among those that yield (at a junction
-    // or a merge), else the first of all. Every car of the cycle makes the same choice.
+    // The cycle has lasted beyond the bound when no car in it has made progress for that long. The car that
+    // breaks it: one held at a junction (another way out frees it), else one held at a merge, else one
+    // held behind a car; the first in the cars' order among those. Every car of the cycle makes the same
+    // choice.
+    const auto rank = [](WaitReason reason)
+    { return reason == WaitReason::Junction ? 0 : reason == WaitReason::Merge ? 1 : 2; };
     int chosen = -1;
-    bool chosenYields = false;
+    int chosenRank = 3;
+    bool hasLasted = true;
     pCurrent = &car;
     do
     {
         const int index = static_cast<int>(std::find(cars.begin(), cars.end(), pCurrent) - cars.begin());
-        const WaitReason reason = traffic.GetMemory(index).reason;
-        const bool yields = reason == WaitReason::Junction || reason == WaitReason::Merge;
-        if (chosen < 0 || (yields && !chosenYields) || (yields == chosenYields && index < chosen))
+        const SafeTraffic::CarMemory& member = traffic.GetMemory(index);
+        hasLasted = hasLasted && member.progressTime >= 0.0 && now - member.progressTime >= CycleBound;
+        const int memberRank = rank(member.reason);
+        if (memberRank < chosenRank || (memberRank == chosenRank && index < chosen))
         {
             chosen = index;
-            chosenYields = yields;
+            chosenRank = memberRank;
         }
         pCurrent = pCurrent->GetWaitingFor();
     } while (pCurrent != &car);
-
-    if (chosen != context.index || traffic.GetTime() - memory.cycleSince < CycleBound)
+    if (chosen != context.index || !hasLasted)
         return BehaviorState::Success;
 
     traffic.CountResolution();
-    memory.cycleSince = -1.0;
-    memory.rightOfWayUntil = traffic.GetTime() + RightOfWaySeconds;
-    if (!chosenYields)
-    {
-        // Waiting behind a car: only another way out helps.
-        if (CarBehavior::PlanPathToRandomDestination(pBlackboard) == BehaviorState::Success)
-            CarBehavior::SeekNextPathPoint(pBlackboard);
-    }
+    // A next resolution by this car needs another full bound.
+    memory.progressTime = now;
+    // A car held behind another, or for room beyond a junction, plans a way around that car's cell; a
+    // car that yields to one with priority (or finds no way around) takes the right of way.
+    const TrafficGraph& graph = *context.pGraph;
+    const int blockedCell = CellOf(graph, *car.GetWaitingFor());
+    const bool isBeyond = memory.reason == WaitReason::Following ||
+                          (memory.reason == WaitReason::Junction && !IsIntersection(graph, blockedCell) &&
+                           !IsApproachOf(graph, blockedCell, CellOf(graph, car)));
+    if (isBeyond && PlanPathAvoiding(pBlackboard, blockedCell, true))
+        CarBehavior::SeekNextPathPoint(pBlackboard);
+    else
+        memory.rightOfWayUntil = now + RightOfWaySeconds;
     return BehaviorState::Success;
+}
+
+bool PlanPathAvoiding(Blackboard* pBlackboard, int avoidedNode, bool mayChangeDestination)
+{
+    Context context;
+    Heuristic pHeuristic = nullptr;
+    if (!ReadContext(pBlackboard, context) ||
+        !pBlackboard->GetData(RoadNetwork::Keys::Heuristic, pHeuristic) || pHeuristic == nullptr)
+        return false;
+    TrafficGraph& graph = *context.pGraph;
+    Car& car = *context.pCar;
+    const int start = CellOf(graph, car);
+    if (start == invalid_node_index || start == avoidedNode)
+        return false;
+
+    // Every connection into the avoided cell, with the cost it has now (a light may have set it).
+    struct SavedCost
+    {
+        GraphConnection* pConnection;
+        float cost;
+    };
+    std::array<SavedCost, 4> saved{};
+    size_t nrOfSaved = 0;
+    const int columns = RoadNetwork::NrOfColumns;
+    const int neighbours[] = {avoidedNode - columns, avoidedNode + columns,
+                              avoidedNode % columns > 0 ? avoidedNode - 1 : invalid_node_index,
+                              avoidedNode % columns < columns - 1 ? avoidedNode + 1 : invalid_node_index};
+    for (const int neighbour : neighbours)
+    {
+        if (neighbour < 0 || neighbour >= graph.GetNrOfNodes())
+            continue;
+        if (GraphConnection* pConnection = graph.GetConnection(neighbour, avoidedNode))
+            saved[nrOfSaved++] = {pConnection, pConnection->GetCost()};
+    }
+    for (const RoadNetwork::RaisedConnection& raised : RoadNetwork::PlanningRaise)
+        if (GraphConnection* pConnection = graph.GetConnection(raised.fromNode, raised.toNode))
+            pConnection->SetCost(RoadNetwork::RaisedCost);
+    for (size_t i = 0; i < nrOfSaved; ++i)
+        saved[i].pConnection->SetCost(AvoidedCost);
+
+    // The car's own destination first; when every way there leads through the avoided cell, random
+    // road nodes in turn.
+    AStar<GridTerrainNode, GraphConnection> pathfinder(&graph, pHeuristic);
+    std::vector<GridTerrainNode*> nodes;
+    int goal = graph.GetNodeIdxAtWorldPos(car.GetDestination());
+    const int attempts = mayChangeDestination ? MaxAvoidingAttempts : 1;
+    for (int attempt = 0; attempt < attempts; ++attempt)
+    {
+        while (goal == start || goal == avoidedNode || goal == invalid_node_index ||
+               graph.GetNode(goal)->GetTerrainType() == TerrainType::Block)
+            goal = rand() % graph.GetNrOfNodes();
+        nodes = pathfinder.FindPath(graph.GetNode(start), graph.GetNode(goal));
+        const bool avoids = std::none_of(nodes.begin(), nodes.end(), [avoidedNode](const GridTerrainNode* pNode)
+                                         { return pNode->GetIndex() == avoidedNode; });
+        if (nodes.size() >= 2 && avoids)
+            break;
+        nodes.clear();
+        goal = invalid_node_index;
+    }
+
+    for (const RoadNetwork::RaisedConnection& raised : RoadNetwork::PlanningRaise)
+        if (GraphConnection* pConnection = graph.GetConnection(raised.fromNode, raised.toNode))
+            pConnection->SetCost(raised.restoreCost);
+    for (size_t i = 0; i < nrOfSaved; ++i)
+        saved[i].pConnection->SetCost(saved[i].cost);
+
+    if (nodes.empty())
+        return false;
+    Car::Path path;
+    for (const GridTerrainNode* pNode : nodes)
+        path.push_back(graph.GetNodeWorldPos(pNode->GetIndex()));
+    car.SetPath(path);
+    car.SetDestination(path.back());
+    return true;
 }
 
 IBehavior* CreateSafeBehaviorRoot()

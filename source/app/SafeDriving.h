@@ -50,8 +50,11 @@ public:
     struct CarMemory
     {
         WaitReason reason = WaitReason::None;
-        double cycleSince = -1.0;      ///< seconds; negative while not in a cycle
+        Vemox::Vector2D progressPoint; ///< where the car was when it last moved a car's length
+        double progressTime = -1.0;    ///< seconds; when that was (negative before the first update)
         double rightOfWayUntil = -1.0; ///< seconds; granted by a resolution
+        double standsAtLineSince = -1.0; ///< seconds; since when it stands at a junction's line
+        double waitsToMergeSince = -1.0; ///< seconds; since when it stands at a merge onto the ring
     };
     /// carIndex: the car's index in the application's cars.
     CarMemory& GetMemory(int carIndex);
@@ -60,6 +63,9 @@ public:
     /// Waiting cycles that lasted beyond the bound and were broken.
     int GetCyclesResolved() const { return m_CyclesResolved; }
     void CountResolution() { ++m_CyclesResolved; }
+    /// Cars that took another way because the cell beyond a junction stayed full.
+    int GetReroutes() const { return m_Reroutes; }
+    void CountReroute() { ++m_Reroutes; }
 
 private:
     const std::vector<Car*>& m_Cars;
@@ -67,6 +73,7 @@ private:
     std::vector<CarMemory> m_Memories;
     double m_Time = 0.0;
     int m_CyclesResolved = 0;
+    int m_Reroutes = 0;
 };
 
 /// The cells a car is about to drive through: its own cell, then the cells of its path points (repeats
@@ -99,9 +106,14 @@ Vemox::BehaviorState StopForRedLight(Vemox::Blackboard* pBlackboard);
 Vemox::BehaviorState KeepJunctionClear(Vemox::Blackboard* pBlackboard);
 /// Before merging onto the ring, waits for a gap in the ring traffic that rules out contact.
 Vemox::BehaviorState YieldBeforeMerging(Vemox::Blackboard* pBlackboard);
-/// Last resort: when the car sits in a cycle of standing cars that wait on each other for longer than
-/// CycleBound, one car of the cycle (fixed choice) replans and takes the right of way; counted.
+/// Last resort: when the car sits in a cycle of cars that wait on each other and none of them has moved
+/// a car's length for CycleBound, one car of the cycle (a fixed choice) replans around the car it waits for, or, at a
+/// merge or without another way, takes the right of way for RightOfWaySeconds. Counted.
 Vemox::BehaviorState ResolveWaitingCycle(Vemox::Blackboard* pBlackboard);
+/// Plans a path from the car's cell that keeps out of avoidedNode: to the car's destination, or, when
+/// every way there leads through that node and mayChangeDestination, to one of a few random road
+/// nodes. False when none was found (the car's path is then unchanged).
+bool PlanPathAvoiding(Vemox::Blackboard* pBlackboard, int avoidedNode, bool mayChangeDestination);
 
 /// Simulated seconds that a waiting cycle must last before it is resolved.
 constexpr double CycleBound = 5.0;
