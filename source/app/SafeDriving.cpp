@@ -51,6 +51,9 @@ constexpr float RoomLookSeconds = 1.f;
 constexpr float ContenderDistance = 10.f;
 /// Seconds of gap to ring traffic that a merging car needs beyond its own time to get in.
 constexpr float MergeGapSeconds = 1.5f;
+/// Distance (world units) from the point where a lane enters a cell within which a car in that cell
+/// keeps others out of it: a car's length and the gap, and a unit of margin.
+constexpr float EntryClearance = 2.f * CarRadius + MinGap + 1.f;
 /// Seconds a car stands at a merge before ring traffic lets it in.
 constexpr double MergePatience = 3.0;
 /// Speed (world units per second) below which a car counts as standing.
@@ -501,6 +504,27 @@ BehaviorState KeepSafeDistance(Blackboard* pBlackboard)
         const float distance = offset.Normalize();
         float room = distance - 2.f * CarRadius - MinGap;
         float leadSpeed = Dot(pOther->GetLinearVelocity(), offset);
+        if (sighting == Sighting::OnRoute)
+        {
+            // A car near the point where this car's lane enters the cell ahead of it (beside it in a merge
+            // or crossing it) keeps this car out of that cell altogether, unless it can no longer stop.
+            const int cell = CellOf(graph, *pOther);
+            for (int k = 1; k < route.size; ++k)
+            {
+                if (route.cells[static_cast<size_t>(k)] != cell)
+                    continue;
+                const Vector2D entry = (graph.GetNodeWorldPos(route.cells[static_cast<size_t>(k - 1)]) +
+                                        graph.GetNodeWorldPos(cell)) *
+                                       0.5f;
+                const float lineDistance = DistanceToLine(graph, car, route, k - 1);
+                if ((pOther->GetPosition() - entry).Magnitude() < EntryClearance && Speed(car) < lineDistance)
+                {
+                    room = std::min(room, lineDistance - CarRadius - StopMargin);
+                    leadSpeed = 0.f;
+                }
+                break;
+            }
+        }
         if (sighting == Sighting::LettingIn)
         {
             // Stop before the merge cell, whatever the waiting car's position beside it.
@@ -575,8 +599,9 @@ BehaviorState KeepJunctionClear(Blackboard* pBlackboard)
     const std::vector<Car*>& cars = *context.pCars;
 
     const Car* pBlocker = FindJunctionBlocker(graph, cars, car, pass);
-    // A car that has stood at the line for RerouteSeconds and finds no room beyond takes another way to
-    // its destination if there is one: a jam ahead is something a driver goes around.
+    // A car that has stood at the line for RerouteSeconds and finds no room beyond takes another way:
+    // to its destination if there is one, else elsewhere (giving the trip up). A jam ahead is something
+    // a driver goes around.
     SafeTraffic& traffic = *context.pTraffic;
     SafeTraffic::CarMemory& memory = traffic.GetMemory(context.index);
     const bool standsAtTheLine = entry == 0 && Speed(car) < StandingSpeed && distance < ContenderDistance;
@@ -588,7 +613,7 @@ BehaviorState KeepJunctionClear(Blackboard* pBlackboard)
     if (waitsForRoom && standsAtTheLine && traffic.GetTime() - memory.standsAtLineSince >= RerouteSeconds)
     {
         memory.standsAtLineSince = traffic.GetTime();
-        if (PlanPathAvoiding(pBlackboard, pass.exit, false))
+        if (PlanPathAvoiding(pBlackboard, pass.exit, true))
             traffic.CountReroute();
     }
 
@@ -677,12 +702,17 @@ BehaviorState YieldBeforeMerging(Blackboard* pBlackboard)
             reachesMerge = reachesMerge || otherRoute.cells[static_cast<size_t>(k)] == mergeCell;
         if (!reachesMerge)
             continue;
-        if (isLetIn && CanLetIn(*pOther, mergePoint))
+        // A ring car that can no longer stop before the merge cell is always waited for; the others let in
+        // a car that has waited long enough; before that, the gap to each of them must be large enough,
+        // also to one that stands now but may start at any moment.
+        const bool canLetIn = CanLetIn(*pOther, mergePoint);
+        if (canLetIn && isLetIn)
             continue;
         const float otherDistance = (mergePoint - pOther->GetPosition()).Magnitude();
         const float otherSpeed = Speed(*pOther);
         // A ring car standing at the merge cell's edge goes first as soon as it moves.
-        const float otherTime = otherSpeed < StandingSpeed
+        const float otherTime = !canLetIn ? 0.f
+                                : otherSpeed < StandingSpeed
                                     ? (otherDistance < CellLength + CarSpace ? 0.f : FloatMax)
                                     : otherDistance / otherSpeed;
         if (otherTime < ownTime && otherTime < threatTime)

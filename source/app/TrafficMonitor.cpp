@@ -94,11 +94,15 @@ void TrafficMonitor::Observe(float deltaTime)
                  position.y > RoadNetwork::WorldHeight)
             m_CarsOutside.insert(static_cast<int>(i));
 
-        // A new destination means a new plan; every plan after the first ends a trip.
+        // A new destination means a new plan; a plan made on arrival ends a trip (one made on the way,
+        // to go around a jam, gives the trip up).
         if (car.GetDestination() != m_Destinations[i])
         {
+            const TrafficGraph& graph = *m_App.GetGraph();
+            const bool hasArrived =
+                graph.GetNodeIdxAtWorldPos(position) == graph.GetNodeIdxAtWorldPos(m_Destinations[i]);
             m_Destinations[i] = car.GetDestination();
-            if (m_TripStart[i] >= 0.0)
+            if (m_TripStart[i] >= 0.0 && hasArrived)
             {
                 ++m_TripsCompleted;
                 m_TotalTripTime += m_SimulatedTime - m_TripStart[i];

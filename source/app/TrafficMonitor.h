@@ -48,6 +48,7 @@ public:
     const Snapshot& GetLastSnapshot() const { return m_LastSnapshot; }
 
     double GetSimulatedTime() const { return m_SimulatedTime; }
+    /// Plans made on arrival at the destination of the previous plan (the first plan starts the count).
     int GetTripsCompleted() const { return m_TripsCompleted; }
     /// Seconds per completed trip, 0 when none was completed.
     double GetMeanTripTime() const;

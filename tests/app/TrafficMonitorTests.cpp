@@ -61,7 +61,7 @@ TEST_F(TrafficMonitorTest, ClassifiesWhyACarStands)
     EXPECT_EQ(monitor.Classify(car), StopReason::Moving);
 }
 
-TEST_F(TrafficMonitorTest, CountsTripsFromTheSecondPlanOn)
+TEST_F(TrafficMonitorTest, CountsTripsEndedOnArrivalFromTheSecondPlanOn)
 {
     TrafficMonitor monitor(App());
     Car& car = CarAt(0);
@@ -72,7 +72,13 @@ TEST_F(TrafficMonitorTest, CountsTripsFromTheSecondPlanOn)
     EXPECT_EQ(monitor.GetTripsCompleted(), 0);
     monitor.Observe(1.f);
     monitor.Observe(1.f);
-    car.SetDestination(CellCentre(19)); // arrived and planned again: one trip of 3 s
+    car.SetDestination(CellCentre(19)); // a new plan on the way: the trip is given up, not completed
+    monitor.Observe(1.f);
+    EXPECT_EQ(monitor.GetTripsCompleted(), 0);
+    monitor.Observe(1.f);
+    monitor.Observe(1.f);
+    car.GetRigidBody()->SetTransform(CellCentre(19), 0.f);
+    car.SetDestination(CellCentre(0)); // arrived and planned again: one trip of 3 s
     monitor.Observe(1.f);
     EXPECT_EQ(monitor.GetTripsCompleted(), 1);
     EXPECT_DOUBLE_EQ(monitor.GetMeanTripTime(), 3.0);
