@@ -54,12 +54,20 @@ constexpr float MergeGapSeconds = 1.5f;
 /// Distance (world units) from the point where a lane enters a cell within which a car in that cell
 /// keeps others out of it: a car's length and the gap, and a unit of margin.
 constexpr float EntryClearance = 2.f * CarRadius + MinGap + 1.f;
+/// Seconds a car stands at a junction's line on green before cars from other approaches let it go first.
+constexpr double JunctionPatience = 4.0;
 /// Seconds a car stands at a merge before ring traffic lets it in.
 constexpr double MergePatience = 3.0;
 /// Speed (world units per second) below which a car counts as standing.
 constexpr float StandingSpeed = 0.5f;
 /// Cost of a connection into a cell that a resolving car's new path avoids: more than any detour.
 constexpr float AvoidedCost = 10000.f;
+/// Cost of a junction's inner connections (and the middle road's U-turn links) for a safe car's path
+/// search: twice the documented raise.
+constexpr float SafeRaisedCost = 2.f * RoadNetwork::RaisedCost;
+/// Extra cost of a connection into a cell, per car standing in it, for a safe car's path search: a
+/// queue costs about as much as a detour of two cells or a left turn.
+constexpr float JamCost = 100.f;
 /// Destinations a resolving car tries before it gives up on a way around.
 constexpr int MaxAvoidingAttempts = 8;
 /// Seconds a car stands at a junction line (a red phase and most of a green one) before it looks for
@@ -162,11 +170,12 @@ enum class Sighting
     OnRoute,
 };
 
-/// Whether a ring car can still stop before the merge cell whose centre is mergePoint.
+/// Whether a ring car can still stop with its centre before the merge cell whose centre is mergePoint:
+/// the merging car comes in from the side and drives on away from it.
 bool CanLetIn(const Car& ringCar, const Vector2D& mergePoint)
 {
     const float distance = (mergePoint - ringCar.GetPosition()).Magnitude();
-    return distance - Speed(ringCar) * HeadwaySeconds >= CellLength * 0.5f + CarRadius + StopMargin;
+    return distance - Speed(ringCar) * HeadwaySeconds >= CellLength * 0.5f + StopMargin;
 }
 
 /// A car that has stood at the line of a merge onto the ring for MergePatience.
@@ -296,6 +305,13 @@ bool IsApproachOf(const TrafficGraph& graph, int cell, int own)
             return false;
     }
     return true;
+}
+
+/// A car that has stood at a junction's line on green for JunctionPatience.
+bool IsPatientAtJunction(const SafeTraffic& traffic, int index)
+{
+    const double since = traffic.GetMemory(index).waitsOnGreenSince;
+    return since >= 0.0 && traffic.GetTime() - since >= JunctionPatience;
 }
 
 /// No other car stands between `car` and the end of its cell along its lane.
@@ -527,11 +543,11 @@ BehaviorState KeepSafeDistance(Blackboard* pBlackboard)
         }
         if (sighting == Sighting::LettingIn)
         {
-            // Stop before the merge cell, whatever the waiting car's position beside it.
+            // Stop with the centre before the merge cell, whatever the waiting car's position beside it.
             const int mergeCell = GetRoute(graph, *pOther).cells[1];
             for (int k = 1; k < route.size; ++k)
                 if (route.cells[static_cast<size_t>(k)] == mergeCell)
-                    room = DistanceToLine(graph, car, route, k - 1) - CarRadius - StopMargin;
+                    room = DistanceToLine(graph, car, route, k - 1) - StopMargin;
             leadSpeed = 0.f;
         }
         const float speed = SafeSpeed(room, leadSpeed);
@@ -609,6 +625,13 @@ BehaviorState KeepJunctionClear(Blackboard* pBlackboard)
         memory.standsAtLineSince = -1.0;
     else if (memory.standsAtLineSince < 0.0)
         memory.standsAtLineSince = traffic.GetTime();
+    // Waiting on green is what makes a car patient: then cars from other approaches let it go first.
+    const TrafficLight* pOwnLight = traffic.FindLight(route.cells[static_cast<size_t>(entry)],
+                                                      route.cells[static_cast<size_t>(entry + 1)]);
+    if (!standsAtTheLine || (pOwnLight != nullptr && pOwnLight->isRed))
+        memory.waitsOnGreenSince = -1.0;
+    else if (memory.waitsOnGreenSince < 0.0)
+        memory.waitsOnGreenSince = traffic.GetTime();
     const bool waitsForRoom = pBlocker != nullptr && !IsIntersection(graph, CellOf(graph, *pBlocker));
     if (waitsForRoom && standsAtTheLine && traffic.GetTime() - memory.standsAtLineSince >= RerouteSeconds)
     {
@@ -620,8 +643,9 @@ BehaviorState KeepJunctionClear(Blackboard* pBlackboard)
     if (pBlocker == nullptr)
     {
         // Cars about to enter from other approaches with overlapping ways: the one that is committed, or
-        // else has fewer junction cells to cross, or else comes earlier in the cars' order, goes first,
-        // provided that its own way is clear. Every car orders the same pair the same way.
+        // else the one that has waited on green for JunctionPatience, or else the one with fewer junction
+        // cells to cross, or else the one earlier in the cars' order goes first, provided that its own way
+        // is clear. Every car orders the same pair the same way.
         for (size_t i = 0; i < cars.size() && pBlocker == nullptr; ++i)
         {
             const Car* pOther = cars[i];
@@ -645,9 +669,19 @@ BehaviorState KeepJunctionClear(Blackboard* pBlackboard)
                     context.pTraffic->FindLight(otherRoute.cells[0], otherRoute.cells[1]);
                 if (pLight != nullptr && pLight->isRed)
                     continue;
-                const bool otherFirst = otherPass.size < pass.size ||
-                                        (otherPass.size == pass.size && static_cast<int>(i) < context.index);
-                if (!otherFirst || FindJunctionBlocker(graph, cars, *pOther, otherPass) != nullptr)
+                const bool isOtherPatient = IsPatientAtJunction(traffic, static_cast<int>(i));
+                const bool otherFirst =
+                    isOtherPatient != IsPatientAtJunction(traffic, context.index)
+                        ? isOtherPatient
+                        : otherPass.size < pass.size ||
+                              (otherPass.size == pass.size && static_cast<int>(i) < context.index);
+                if (!otherFirst)
+                    continue;
+                // A patient car is let go first even while cars inside still cross its way, so that the
+                // junction drains for it; one without room beyond is not waited for.
+                const Car* pOtherBlocker = FindJunctionBlocker(graph, cars, *pOther, otherPass);
+                if (pOtherBlocker != nullptr &&
+                    !(isOtherPatient && IsIntersection(graph, CellOf(graph, *pOtherBlocker))))
                     continue;
             }
             pBlocker = pOther;
@@ -655,6 +689,10 @@ BehaviorState KeepJunctionClear(Blackboard* pBlackboard)
     }
     if (pBlocker != nullptr)
         StopBefore(context, distance, pBlocker, WaitReason::Junction);
+    memory.junctionHold = pBlocker == nullptr       ? JunctionHold::None
+                          : waitsForRoom             ? JunctionHold::Room
+                          : IsIntersection(graph, CellOf(graph, *pBlocker)) ? JunctionHold::Crossing
+                                                                            : JunctionHold::Contender;
     return BehaviorState::Success;
 }
 
@@ -798,6 +836,112 @@ BehaviorState ResolveWaitingCycle(Blackboard* pBlackboard)
     return BehaviorState::Success;
 }
 
+namespace
+{
+/// Raises connection costs for the length of one search and then puts back exactly what was there
+/// (a light may have set a cost, so no fixed value is assumed).
+class SearchCosts
+{
+public:
+    explicit SearchCosts(TrafficGraph& graph) : m_Graph(graph) {}
+    ~SearchCosts()
+    {
+        for (auto it = m_Saved.rbegin(); it != m_Saved.rend(); ++it)
+            it->first->SetCost(it->second);
+    }
+    SearchCosts(const SearchCosts&) = delete;
+    SearchCosts& operator=(const SearchCosts&) = delete;
+
+    void Set(int from, int to, float cost)
+    {
+        if (GraphConnection* pConnection = m_Graph.GetConnection(from, to))
+        {
+            m_Saved.emplace_back(pConnection, pConnection->GetCost());
+            pConnection->SetCost(cost);
+        }
+    }
+    /// Every connection into `node`.
+    void SetInto(int node, float cost, bool add)
+    {
+        const int columns = RoadNetwork::NrOfColumns;
+        const int neighbours[] = {node - columns, node + columns, node % columns > 0 ? node - 1 : -1,
+                                  node % columns < columns - 1 ? node + 1 : -1};
+        for (const int neighbour : neighbours)
+        {
+            if (neighbour < 0 || neighbour >= m_Graph.GetNrOfNodes())
+                continue;
+            if (GraphConnection* pConnection = m_Graph.GetConnection(neighbour, node))
+                Set(neighbour, node, add ? pConnection->GetCost() + cost : cost);
+        }
+    }
+
+private:
+    TrafficGraph& m_Graph;
+    std::vector<std::pair<GraphConnection*, float>> m_Saved;
+};
+
+/// The costs a safe car plans with: the documented raise, doubled (every extra cell inside a junction
+/// crosses other traffic, so a left turn or a U-turn costs more than going round a block), and JamCost
+/// for every standing car in a cell, so that paths keep clear of queues where they can.
+void RaiseSafeSearchCosts(SearchCosts& costs, const TrafficGraph& graph, const std::vector<Car*>& cars,
+                          const Car& car)
+{
+    for (const RoadNetwork::RaisedConnection& raised : RoadNetwork::PlanningRaise)
+        costs.Set(raised.fromNode, raised.toNode, SafeRaisedCost);
+    for (const Car* pOther : cars)
+    {
+        const int cell = CellOf(graph, *pOther);
+        if (pOther != &car && cell != invalid_node_index && Speed(*pOther) < StandingSpeed)
+            costs.SetInto(cell, JamCost, true);
+    }
+}
+
+void SetPath(const TrafficGraph& graph, Car& car, const std::vector<GridTerrainNode*>& nodes)
+{
+    Car::Path path;
+    for (const GridTerrainNode* pNode : nodes)
+        path.push_back(graph.GetNodeWorldPos(pNode->GetIndex()));
+    car.SetPath(path);
+    car.SetDestination(path.back());
+}
+} // namespace
+
+BehaviorState PlanPathAroundJams(Blackboard* pBlackboard)
+{
+    Context context;
+    Heuristic pHeuristic = nullptr;
+    if (!ReadContext(pBlackboard, context) ||
+        !pBlackboard->GetData(RoadNetwork::Keys::Heuristic, pHeuristic) || pHeuristic == nullptr)
+        return BehaviorState::Failure;
+    TrafficGraph& graph = *context.pGraph;
+    Car& car = *context.pCar;
+    const int start = CellOf(graph, car);
+    if (start == invalid_node_index)
+        return BehaviorState::Failure;
+    // The destination is drawn as the documented planner draws it, but never inside a junction: a trip
+    // that ends there makes the car stand in the junction's way while it plans the next one.
+    int goal = 0;
+    do
+    {
+        do
+        {
+            goal = rand() % graph.GetNrOfNodes();
+        } while (goal == start);
+    } while (graph.GetNode(goal)->GetTerrainType() != TerrainType::Default);
+
+    std::vector<GridTerrainNode*> nodes;
+    {
+        SearchCosts costs(graph);
+        RaiseSafeSearchCosts(costs, graph, *context.pCars, car);
+        AStar<GridTerrainNode, GraphConnection> pathfinder(&graph, pHeuristic);
+        nodes = pathfinder.FindPath(graph.GetNode(start), graph.GetNode(goal));
+    }
+    if (nodes.empty())
+        return BehaviorState::Failure;
+    SetPath(graph, car, nodes);
+    return BehaviorState::Success;
+}
+
 bool PlanPathAvoiding(Blackboard* pBlackboard, int avoidedNode, bool mayChangeDestination)
 {
     Context context;
@@ -811,64 +955,34 @@ bool PlanPathAvoiding(Blackboard* pBlackboard, int avoidedNode, bool mayChangeDe
     if (start == invalid_node_index || start == avoidedNode)
         return false;
 
-    // Every connection into the avoided cell, with the cost it has now (a light may have set it).
-    struct SavedCost
-    {
-        GraphConnection* pConnection;
-        float cost;
-    };
-    std::array<SavedCost, 4> saved{};
-    size_t nrOfSaved = 0;
-    const int columns = RoadNetwork::NrOfColumns;
-    const int neighbours[] = {avoidedNode - columns, avoidedNode + columns,
-                              avoidedNode % columns > 0 ? avoidedNode - 1 : invalid_node_index,
-                              avoidedNode % columns < columns - 1 ? avoidedNode + 1 : invalid_node_index};
-    for (const int neighbour : neighbours)
-    {
-        if (neighbour < 0 || neighbour >= graph.GetNrOfNodes())
-            continue;
-        if (GraphConnection* pConnection = graph.GetConnection(neighbour, avoidedNode))
-            saved[nrOfSaved++] = {pConnection, pConnection->GetCost()};
-    }
-    for (const RoadNetwork::RaisedConnection& raised : RoadNetwork::PlanningRaise)
-        if (GraphConnection* pConnection = graph.GetConnection(raised.fromNode, raised.toNode))
-            pConnection->SetCost(RoadNetwork::RaisedCost);
-    for (size_t i = 0; i < nrOfSaved; ++i)
-        saved[i].pConnection->SetCost(AvoidedCost);
-
     // The car's own destination first; when every way there leads through the avoided cell, random
     // road nodes in turn.
-    AStar<GridTerrainNode, GraphConnection> pathfinder(&graph, pHeuristic);
     std::vector<GridTerrainNode*> nodes;
-    int goal = graph.GetNodeIdxAtWorldPos(car.GetDestination());
-    const int attempts = mayChangeDestination ? MaxAvoidingAttempts : 1;
-    for (int attempt = 0; attempt < attempts; ++attempt)
     {
-        while (goal == start || goal == avoidedNode || goal == invalid_node_index ||
-               graph.GetNode(goal)->GetTerrainType() == TerrainType::Block)
-            goal = rand() % graph.GetNrOfNodes();
-        nodes = pathfinder.FindPath(graph.GetNode(start), graph.GetNode(goal));
-        const bool avoids = std::none_of(nodes.begin(), nodes.end(), [avoidedNode](const GridTerrainNode* pNode)
-                                         { return pNode->GetIndex() == avoidedNode; });
-        if (nodes.size() >= 2 && avoids)
-            break;
-        nodes.clear();
-        goal = invalid_node_index;
+        SearchCosts costs(graph);
+        RaiseSafeSearchCosts(costs, graph, *context.pCars, car);
+        costs.SetInto(avoidedNode, AvoidedCost, false);
+        AStar<GridTerrainNode, GraphConnection> pathfinder(&graph, pHeuristic);
+        int goal = graph.GetNodeIdxAtWorldPos(car.GetDestination());
+        const int attempts = mayChangeDestination ? MaxAvoidingAttempts : 1;
+        for (int attempt = 0; attempt < attempts; ++attempt)
+        {
+            while (goal == start || goal == avoidedNode || goal == invalid_node_index ||
+                   graph.GetNode(goal)->GetTerrainType() != TerrainType::Default)
+                goal = rand() % graph.GetNrOfNodes();
+            nodes = pathfinder.FindPath(graph.GetNode(start), graph.GetNode(goal));
+            const bool avoids =
+                std::none_of(nodes.begin(), nodes.end(),
+                             [avoidedNode](const GridTerrainNode* pNode) { return pNode->GetIndex() == avoidedNode; });
+            if (nodes.size() >= 2 && avoids)
+                break;
+            nodes.clear();
+            goal = invalid_node_index;
+        }
     }
-
-    for (const RoadNetwork::RaisedConnection& raised : RoadNetwork::PlanningRaise)
-        if (GraphConnection* pConnection = graph.GetConnection(raised.fromNode, raised.toNode))
-            pConnection->SetCost(raised.restoreCost);
-    for (size_t i = 0; i < nrOfSaved; ++i)
-        saved[i].pConnection->SetCost(saved[i].cost);
-
     if (nodes.empty())
         return false;
-    Car::Path path;
-    for (const GridTerrainNode* pNode : nodes)
-        path.push_back(graph.GetNodeWorldPos(pNode->GetIndex()));
-    car.SetPath(path);
-    car.SetDestination(path.back());
+    SetPath(graph, car, nodes);
     return true;
 }
 
@@ -880,7 +994,7 @@ IBehavior* CreateSafeBehaviorRoot()
             new BehaviorSelector({
                 new BehaviorSequence({
                     new BehaviorConditional(IsAtDestination),
-                    new BehaviorAction(PlanPathToRandomDestination),
+                    new BehaviorAction(PlanPathAroundJams),
                     new BehaviorAction(SeekNextPathPoint),
                 }),
                 new BehaviorSequence({

@@ -27,6 +27,15 @@ enum class WaitReason : std::uint8_t
     Merge,     ///< ring traffic that has priority at the merge ahead
 };
 
+/// What holds a safe car at a junction's line.
+enum class JunctionHold : std::uint8_t
+{
+    None,
+    Room,      ///< the cell beyond the junction has no room
+    Crossing,  ///< a car inside the junction crosses its way
+    Contender, ///< a car entering from another approach goes first
+};
+
 /// What the safe cars of one simulation share: the simulated clock, the traffic lights they read, a
 /// small memory per car and the count of waiting cycles resolved. Owned by the application; every safe
 /// car's blackboard points at it.
@@ -55,6 +64,8 @@ public:
         double rightOfWayUntil = -1.0; ///< seconds; granted by a resolution
         double standsAtLineSince = -1.0; ///< seconds; since when it stands at a junction's line
         double waitsToMergeSince = -1.0; ///< seconds; since when it stands at a merge onto the ring
+        double waitsOnGreenSince = -1.0; ///< seconds; since when it stands at a junction's line on green
+        JunctionHold junctionHold = JunctionHold::None; ///< at the junction ahead, in its latest update
     };
     /// carIndex: the car's index in the application's cars.
     CarMemory& GetMemory(int carIndex);
@@ -94,6 +105,10 @@ float ArrivalTime(float distance, float v0, float topSpeed);
 /// speed `leadSpeed` at which what it approaches moves away from it: both brake at the blend's rate.
 float SafeSpeed(float room, float leadSpeed);
 
+/// Draws a random road destination outside the junctions and plans an A* path there with the
+/// documented raise doubled and a cost for every car standing in a cell: paths keep clear of queues
+/// and of long ways through junctions.
+Vemox::BehaviorState PlanPathAroundJams(Vemox::Blackboard* pBlackboard);
 /// Keeps a speed-dependent distance to every car ahead on the route or in the car's way (judged from
 /// headings and routes, not from relative velocity); of two cars that would wait on each other, the
 /// one later in the cars' order waits.
