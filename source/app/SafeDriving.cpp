@@ -62,9 +62,6 @@ constexpr double MergePatience = 3.0;
 constexpr float StandingSpeed = 0.5f;
 /// Cost of a connection into a cell that a resolving car's new path avoids: more than any detour.
 constexpr float AvoidedCost = 10000.f;
-/// Cost of a junction's inner connections (and the middle road's U-turn links) for a safe car's path
-/// search: twice the documented raise.
-constexpr float SafeRaisedCost = 2.f * RoadNetwork::RaisedCost;
 /// Extra cost of a connection into a cell, per car standing in it, for a safe car's path search: a
 /// queue costs about as much as a detour of two cells or a left turn.
 constexpr float JamCost = 100.f;
@@ -880,20 +877,32 @@ private:
     std::vector<std::pair<GraphConnection*, float>> m_Saved;
 };
 
-/// The costs a safe car plans with: the documented raise, doubled (every extra cell inside a junction
-/// crosses other traffic, so a left turn or a U-turn costs more than going round a block), and JamCost
+/// The costs a safe car plans with: the junctions' inner connections raised to raisedCost, and JamCost
 /// for every standing car in a cell, so that paths keep clear of queues where they can.
 void RaiseSafeSearchCosts(SearchCosts& costs, const TrafficGraph& graph, const std::vector<Car*>& cars,
-                          const Car& car)
+                          const Car& car, float raisedCost)
 {
     for (const RoadNetwork::RaisedConnection& raised : RoadNetwork::PlanningRaise)
-        costs.Set(raised.fromNode, raised.toNode, SafeRaisedCost);
+        costs.Set(raised.fromNode, raised.toNode, raisedCost);
     for (const Car* pOther : cars)
     {
         const int cell = CellOf(graph, *pOther);
         if (pOther != &car && cell != invalid_node_index && Speed(*pOther) < StandingSpeed)
             costs.SetInto(cell, JamCost, true);
     }
+}
+
+/// A path that passes all four cells of a junction in a row.
+bool HasUTurn(const TrafficGraph& graph, const std::vector<GridTerrainNode*>& nodes)
+{
+    int inJunction = 0;
+    for (const GridTerrainNode* pNode : nodes)
+    {
+        inJunction = IsIntersection(graph, pNode->GetIndex()) ? inJunction + 1 : 0;
+        if (inJunction == 4)
+            return true;
+    }
+    return false;
 }
 
 void SetPath(const TrafficGraph& graph, Car& car, const std::vector<GridTerrainNode*>& nodes)
@@ -929,12 +938,17 @@ BehaviorState PlanPathAroundJams(Blackboard* pBlackboard)
         } while (goal == start);
     } while (graph.GetNode(goal)->GetTerrainType() != TerrainType::Default);
 
+    // A U-turn inside a junction crosses every stream of it: when the path makes one, it is planned
+    // again with the raise doubled, which makes going round a block cheaper.
     std::vector<GridTerrainNode*> nodes;
+    for (const float raisedCost : {RoadNetwork::RaisedCost, 2.f * RoadNetwork::RaisedCost})
     {
         SearchCosts costs(graph);
-        RaiseSafeSearchCosts(costs, graph, *context.pCars, car);
+        RaiseSafeSearchCosts(costs, graph, *context.pCars, car, raisedCost);
         AStar<GridTerrainNode, GraphConnection> pathfinder(&graph, pHeuristic);
         nodes = pathfinder.FindPath(graph.GetNode(start), graph.GetNode(goal));
+        if (!HasUTurn(graph, nodes))
+            break;
     }
     if (nodes.empty())
         return BehaviorState::Failure;
@@ -960,7 +974,7 @@ bool PlanPathAvoiding(Blackboard* pBlackboard, int avoidedNode, bool mayChangeDe
     std::vector<GridTerrainNode*> nodes;
     {
         SearchCosts costs(graph);
-        RaiseSafeSearchCosts(costs, graph, *context.pCars, car);
+        RaiseSafeSearchCosts(costs, graph, *context.pCars, car, 2.f * RoadNetwork::RaisedCost);
         costs.SetInto(avoidedNode, AvoidedCost, false);
         AStar<GridTerrainNode, GraphConnection> pathfinder(&graph, pHeuristic);
         int goal = graph.GetNodeIdxAtWorldPos(car.GetDestination());

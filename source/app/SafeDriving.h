@@ -106,8 +106,8 @@ float ArrivalTime(float distance, float v0, float topSpeed);
 float SafeSpeed(float room, float leadSpeed);
 
 /// Draws a random road destination outside the junctions and plans an A* path there with the
-/// documented raise doubled and a cost for every car standing in a cell: paths keep clear of queues
-/// and of long ways through junctions.
+/// documented raise and a cost for every car standing in a cell (paths keep clear of queues); a path
+/// with a U-turn inside a junction is planned again with the raise doubled.
 Vemox::BehaviorState PlanPathAroundJams(Vemox::Blackboard* pBlackboard);
 /// Keeps a speed-dependent distance to every car ahead on the route or in the car's way (judged from
 /// headings and routes, not from relative velocity); of two cars that would wait on each other, the
