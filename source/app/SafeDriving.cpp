@@ -156,8 +156,8 @@ Vector2D SteeringDirection(const TrafficGraph& graph, const Car& car)
 }
 
 /// How firmly another car is in a car's way, weakest first: ahead in the corridor in front of it,
-/// waiting long enough to merge into one of its next cells, about to enter one of them (too close to its
-/// line to stop), or on its route ahead.
+/// waiting long enough to merge into one of its next cells, about to enter one of them (moving in and
+/// within its headway of the line), or on its route ahead.
 enum class Sighting
 {
     None,
@@ -204,8 +204,10 @@ Sighting SeeInTheWay(const TrafficGraph& graph, const SafeTraffic& traffic, cons
         {
             if (route.cells[static_cast<size_t>(k)] != otherRoute.cells[1])
                 continue;
+            // Moving in and close enough to reach the cell within the headway.
             const float distance = DistanceToLine(graph, other, otherRoute, 0);
-            if (distance < std::max(Speed(other), CarRadius + StopMargin))
+            const float speed = Speed(other);
+            if (speed >= StandingSpeed && distance < speed * HeadwaySeconds + CarRadius)
                 return Sighting::Entering;
             // Ring traffic lets in, one at a time, a car that has waited at the merge long enough.
             const int mergeCell = otherRoute.cells[1];
@@ -502,7 +504,8 @@ BehaviorState KeepSafeDistance(Blackboard* pBlackboard)
         if (pOther == &car)
             continue;
         const Sighting sighting = SeeInTheWay(graph, traffic, car, route, heading, *pOther, static_cast<int>(i));
-        if (sighting == Sighting::None)
+        // A car that is not in this car's lane and holds back for this car itself is not waited for.
+        if (sighting == Sighting::None || (sighting != Sighting::OnRoute && pOther->GetWaitingFor() == &car))
             continue;
         // Two cars in each other's way: the one that has the other more firmly in its way waits (a car
         // in its lane before one that merely crosses its corridor); on a tie the later in the cars'
@@ -531,6 +534,23 @@ BehaviorState KeepSafeDistance(Blackboard* pBlackboard)
                                        0.5f;
                 const float lineDistance = DistanceToLine(graph, car, route, k - 1);
                 if ((pOther->GetPosition() - entry).Magnitude() < EntryClearance && Speed(car) < lineDistance)
+                {
+                    room = std::min(room, lineDistance - CarRadius - StopMargin);
+                    leadSpeed = 0.f;
+                }
+                break;
+            }
+        }
+        if (sighting == Sighting::Entering)
+        {
+            // Keep out of the cell that the other car comes into, unless this car can no longer stop.
+            const int cell = GetRoute(graph, *pOther).cells[1];
+            for (int k = 1; k < route.size; ++k)
+            {
+                if (route.cells[static_cast<size_t>(k)] != cell)
+                    continue;
+                const float lineDistance = DistanceToLine(graph, car, route, k - 1);
+                if (Speed(car) < lineDistance)
                 {
                     room = std::min(room, lineDistance - CarRadius - StopMargin);
                     leadSpeed = 0.f;
