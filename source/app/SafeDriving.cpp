@@ -33,6 +33,8 @@ constexpr float HeadwaySeconds = 1.2f;
 constexpr float LeadSpeedShare = 0.5f;
 /// Distance (world units) between the front of a stopped car and the line it stops at.
 constexpr float StopMargin = 0.5f;
+/// How far (world units) a braking car's centre may end beyond a line before it counts as committed.
+constexpr float CommitDepth = 0.5f * CarRadius;
 /// Below this speed limit (world units per second) the car stops instead of crawling.
 constexpr float CrawlSpeed = 0.3f;
 /// Cars off the route are looked for in a corridor as wide as two cars plus a margin, ahead of the
@@ -51,8 +53,10 @@ constexpr float RoomLookSeconds = 1.f;
 constexpr float ContenderDistance = 10.f;
 /// Seconds of gap to ring traffic that a merging car needs beyond its own time to get in.
 constexpr float MergeGapSeconds = 1.5f;
-/// Distance (world units) from the point where a lane enters a cell within which a car in that cell
-/// keeps others out of it: a car's length and the gap, and a unit of margin.
+/// Cosine of the largest angle (about 45 degrees) between two directions that count as the same.
+constexpr float AlignedCos = 0.7f;
+/// Distance (world units) beyond the point where a lane enters a cell from which on a car in that cell
+/// is followed rather than waited for: a car's length and the gap, and a unit of margin.
 constexpr float EntryClearance = 2.f * CarRadius + MinGap + 1.f;
 /// Seconds a car stands at a junction's line on green before cars from other approaches let it go first.
 constexpr double JunctionPatience = 4.0;
@@ -222,6 +226,25 @@ Sighting SeeInTheWay(const TrafficGraph& graph, const SafeTraffic& traffic, cons
     return inCorridor ? Sighting::Corridor : Sighting::None;
 }
 
+/// The direction a car drives in: along the lane from its cell to its next one, else along its motion,
+/// else along its body.
+Vector2D LaneOf(const TrafficGraph& graph, const Car& car)
+{
+    const Route route = GetRoute(graph, car);
+    if (route.size >= 2)
+        return LaneDirection(graph, route.cells[0], route.cells[1]);
+    const Vector2D motion = car.GetDirection();
+    return motion.MagnitudeSquared() > 0.f ? motion : FromPolar(1.f, car.GetRotation());
+}
+
+/// Whether the car, braking now, stops with its centre at most CommitDepth beyond a line `distance`
+/// ahead (world units): braking at the blend's rate covers the speed times one second. A car that
+/// cannot is committed: it drives on rather than stopping across the line.
+bool CanStopBefore(const Car& car, float distance)
+{
+    return Speed(car) <= distance + CommitDepth;
+}
+
 /// Lowers the car's speed limit to `allowed` and records why. When the car is already faster than
 /// allowed it brakes fully: braking at the blend's rate is what every limit's room is measured for.
 void Limit(const Context& context, float allowed, const Car* pBlocker, WaitReason reason)
@@ -242,11 +265,11 @@ void Limit(const Context& context, float allowed, const Car* pBlocker, WaitReaso
     }
 }
 
-/// Holds the car before a line `distance` ahead (world units, to its centre). False when it can no
-/// longer keep its centre behind the line: it is committed and drives on.
+/// Holds the car before a line `distance` ahead (world units, to its centre). False when it is
+/// committed (CanStopBefore) and drives on.
 bool StopBefore(const Context& context, float distance, const Car* pBlocker, WaitReason reason)
 {
-    if (Speed(*context.pCar) >= distance)
+    if (!CanStopBefore(*context.pCar, distance))
         return false;
     const float room = distance - CarRadius - StopMargin;
     Limit(context, SafeSpeed(room, 0.f), pBlocker, reason);
@@ -522,18 +545,26 @@ BehaviorState KeepSafeDistance(Blackboard* pBlackboard)
         float leadSpeed = Dot(pOther->GetLinearVelocity(), offset);
         if (sighting == Sighting::OnRoute)
         {
-            // A car near the point where this car's lane enters the cell ahead of it (beside it in a merge
-            // or crossing it) keeps this car out of that cell altogether, unless it can no longer stop.
+            // A car in one of the next cells is followed at a distance only when it drives on along this
+            // car's way: straight on in the same lane, or at least a car's space beyond the point where
+            // this car comes into that cell. Otherwise (it crosses, turns, or comes along the lane that
+            // this car merges into) it keeps this car out of that cell, unless this car can no longer
+            // stop.
             const int cell = CellOf(graph, *pOther);
             for (int k = 1; k < route.size; ++k)
             {
                 if (route.cells[static_cast<size_t>(k)] != cell)
                     continue;
-                const Vector2D entry = (graph.GetNodeWorldPos(route.cells[static_cast<size_t>(k - 1)]) +
-                                        graph.GetNodeWorldPos(cell)) *
-                                       0.5f;
+                const int from = route.cells[static_cast<size_t>(k - 1)];
+                const Vector2D entry = (graph.GetNodeWorldPos(from) + graph.GetNodeWorldPos(cell)) * 0.5f;
+                const Vector2D laneIn = LaneDirection(graph, from, cell);
+                const Vector2D laneOn =
+                    k + 1 < route.size ? LaneDirection(graph, cell, route.cells[static_cast<size_t>(k + 1)]) : laneIn;
+                const bool isAligned = Dot(LaneOf(graph, *pOther), laneOn) > AlignedCos;
+                const bool isStraight = Dot(laneIn, laneOn) > AlignedCos;
+                const bool isBeyond = Dot(pOther->GetPosition() - entry, laneOn) >= EntryClearance;
                 const float lineDistance = DistanceToLine(graph, car, route, k - 1);
-                if ((pOther->GetPosition() - entry).Magnitude() < EntryClearance && Speed(car) < lineDistance)
+                if (!(isAligned && (isStraight || isBeyond)) && CanStopBefore(car, lineDistance))
                 {
                     room = std::min(room, lineDistance - CarRadius - StopMargin);
                     leadSpeed = 0.f;
@@ -550,7 +581,7 @@ BehaviorState KeepSafeDistance(Blackboard* pBlackboard)
                 if (route.cells[static_cast<size_t>(k)] != cell)
                     continue;
                 const float lineDistance = DistanceToLine(graph, car, route, k - 1);
-                if (Speed(car) < lineDistance)
+                if (CanStopBefore(car, lineDistance))
                 {
                     room = std::min(room, lineDistance - CarRadius - StopMargin);
                     leadSpeed = 0.f;
@@ -626,7 +657,7 @@ BehaviorState KeepJunctionClear(Blackboard* pBlackboard)
     if (entry < 0 || HasRightOfWay(context))
         return BehaviorState::Success;
     const float distance = DistanceToLine(graph, car, route, entry);
-    if (distance > Lookahead || Speed(car) >= distance)
+    if (distance > Lookahead || !CanStopBefore(car, distance))
         return BehaviorState::Success; // far away, or committed
     const JunctionPass pass = GetJunctionPass(graph, route, entry + 1);
     const std::vector<Car*>& cars = *context.pCars;
@@ -679,7 +710,7 @@ BehaviorState KeepJunctionClear(Blackboard* pBlackboard)
             const JunctionPass otherPass = GetJunctionPass(graph, otherRoute, 1);
             if (!Overlaps(pass, otherPass))
                 continue;
-            const bool otherCommitted = Speed(*pOther) >= otherDistance;
+            const bool otherCommitted = !CanStopBefore(*pOther, otherDistance);
             if (!otherCommitted)
             {
                 const TrafficLight* pLight =
@@ -732,7 +763,7 @@ BehaviorState YieldBeforeMerging(Blackboard* pBlackboard)
         memory.waitsToMergeSince = -1.0;
     else if (memory.waitsToMergeSince < 0.0)
         memory.waitsToMergeSince = traffic.GetTime();
-    if (merge < 0 || HasRightOfWay(context) || distance > Lookahead || Speed(car) >= distance)
+    if (merge < 0 || HasRightOfWay(context) || distance > Lookahead || !CanStopBefore(car, distance))
         return BehaviorState::Success;
 
     // After MergePatience at the line, ring cars that can still stop let this car in (and treat it as in
@@ -752,10 +783,11 @@ BehaviorState YieldBeforeMerging(Blackboard* pBlackboard)
         const Route otherRoute = GetRoute(graph, *pOther);
         if (otherRoute.size < 2 || !IsOnRing(otherRoute.cells[0]) || otherRoute.cells[0] == mergeCell)
             continue;
-        bool reachesMerge = false;
-        for (int k = 1; k < std::min(otherRoute.size, 4); ++k)
-            reachesMerge = reachesMerge || otherRoute.cells[static_cast<size_t>(k)] == mergeCell;
-        if (!reachesMerge)
+        int mergeIndex = -1;
+        for (int k = 1; k < std::min(otherRoute.size, 4) && mergeIndex < 0; ++k)
+            if (otherRoute.cells[static_cast<size_t>(k)] == mergeCell)
+                mergeIndex = k;
+        if (mergeIndex < 0)
             continue;
         // A ring car that can no longer stop before the merge cell is always waited for; the others let in
         // a car that has waited long enough; before that, the gap to each of them must be large enough,
@@ -765,8 +797,12 @@ BehaviorState YieldBeforeMerging(Blackboard* pBlackboard)
             continue;
         const float otherDistance = (mergePoint - pOther->GetPosition()).Magnitude();
         const float otherSpeed = Speed(*pOther);
-        // A ring car standing at the merge cell's edge goes first as soon as it moves.
-        const float otherTime = !canLetIn ? 0.f
+        // A ring car moving in within its headway of the merge cell is about to enter it; one standing
+        // at the merge cell's edge goes first as soon as it moves.
+        const bool isEntering = otherSpeed >= StandingSpeed &&
+                                DistanceToLine(graph, *pOther, otherRoute, mergeIndex - 1) <
+                                    otherSpeed * HeadwaySeconds + CarRadius;
+        const float otherTime = !canLetIn || isEntering ? 0.f
                                 : otherSpeed < StandingSpeed
                                     ? (otherDistance < CellLength + CarSpace ? 0.f : FloatMax)
                                     : otherDistance / otherSpeed;
