@@ -160,23 +160,26 @@ Vector2D SteeringDirection(const TrafficGraph& graph, const Car& car)
 }
 
 /// How firmly another car is in a car's way, weakest first: ahead in the corridor in front of it,
-/// waiting long enough to merge into one of its next cells, about to enter one of them (moving in and
-/// within its headway of the line), or on its route ahead.
+/// about to enter one of its next cells (moving in and within its headway of the line), waiting long
+/// enough to merge into one of them while this car can still stop, or on its route ahead.
 enum class Sighting
 {
     None,
     Corridor,
-    LettingIn,
     Entering,
+    LettingIn,
     OnRoute,
 };
 
-/// Whether a ring car can still stop with its centre before the merge cell whose centre is mergePoint:
-/// the merging car comes in from the side and drives on away from it.
-bool CanLetIn(const Car& ringCar, const Vector2D& mergePoint)
+/// Whether a ring car can still stop with its centre before the merge cell (at most StopMargin into
+/// it): a merging car, coming in from the side and driving on away from it, then passes clear of it.
+bool CanLetIn(const TrafficGraph& graph, const Car& ringCar, int mergeCell)
 {
-    const float distance = (mergePoint - ringCar.GetPosition()).Magnitude();
-    return distance - Speed(ringCar) * HeadwaySeconds >= CellLength * 0.5f + StopMargin;
+    const Route route = GetRoute(graph, ringCar);
+    for (int k = 1; k < route.size; ++k)
+        if (route.cells[static_cast<size_t>(k)] == mergeCell)
+            return Speed(ringCar) <= DistanceToLine(graph, ringCar, route, k - 1) + StopMargin;
+    return false;
 }
 
 /// A car that has stood at the line of a merge onto the ring for MergePatience.
@@ -216,7 +219,7 @@ Sighting SeeInTheWay(const TrafficGraph& graph, const SafeTraffic& traffic, cons
             // Ring traffic lets in, one at a time, a car that has waited at the merge long enough.
             const int mergeCell = otherRoute.cells[1];
             if (IsOnRing(mergeCell) && !IsOnRing(otherRoute.cells[0]) && IsWaitingToMerge(traffic, otherIndex) &&
-                CanLetIn(car, graph.GetNodeWorldPos(mergeCell)))
+                CanLetIn(graph, car, mergeCell))
                 return Sighting::LettingIn;
         }
     }
@@ -792,7 +795,7 @@ BehaviorState YieldBeforeMerging(Blackboard* pBlackboard)
         // A ring car that can no longer stop before the merge cell is always waited for; the others let in
         // a car that has waited long enough; before that, the gap to each of them must be large enough,
         // also to one that stands now but may start at any moment.
-        const bool canLetIn = CanLetIn(*pOther, mergePoint);
+        const bool canLetIn = CanLetIn(graph, *pOther, mergeCell);
         if (canLetIn && isLetIn)
             continue;
         const float otherDistance = (mergePoint - pOther->GetPosition()).Magnitude();
