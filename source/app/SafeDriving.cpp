@@ -762,7 +762,8 @@ BehaviorState YieldBeforeMerging(Blackboard* pBlackboard)
     SafeTraffic& traffic = *context.pTraffic;
     SafeTraffic::CarMemory& memory = traffic.GetMemory(context.index);
     const float distance = merge < 0 ? FloatMax : DistanceToLine(graph, car, route, merge - 1);
-    if (merge != 1 || Speed(car) >= StandingSpeed || distance > ContenderDistance)
+    if (merge != 1 || Speed(car) >= StandingSpeed || distance > ContenderDistance ||
+        !IsFirstInLane(graph, *context.pCars, car, route))
         memory.waitsToMergeSince = -1.0;
     else if (memory.waitsToMergeSince < 0.0)
         memory.waitsToMergeSince = traffic.GetTime();
