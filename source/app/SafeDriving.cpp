@@ -113,7 +113,8 @@ bool IsOnRing(int node)
 {
     const int column = node % RoadNetwork::NrOfColumns;
     const int row = node / RoadNetwork::NrOfColumns;
-    return row == 0 || row == RoadNetwork::NrOfRows - 1 || column == 0 || column == RoadNetwork::NrOfColumns - 1;
+    return row == 0 || row == RoadNetwork::NrOfRows - 1 || column == 0 ||
+           column == RoadNetwork::NrOfColumns - 1;
 }
 
 /// Two intersection cells belong to the same 2 x 2 junction.
@@ -189,8 +190,8 @@ bool IsWaitingToMerge(const SafeTraffic& traffic, int index)
     return since >= 0.0 && traffic.GetTime() - since >= MergePatience;
 }
 
-Sighting SeeInTheWay(const TrafficGraph& graph, const SafeTraffic& traffic, const Car& car, const Route& route,
-                     const Vector2D& heading, const Car& other, int otherIndex)
+Sighting SeeInTheWay(const TrafficGraph& graph, const SafeTraffic& traffic, const Car& car,
+                     const Route& route, const Vector2D& heading, const Car& other, int otherIndex)
 {
     const Vector2D offset = other.GetPosition() - car.GetPosition();
     if (offset.MagnitudeSquared() > Lookahead2 || route.size == 0)
@@ -201,7 +202,8 @@ Sighting SeeInTheWay(const TrafficGraph& graph, const SafeTraffic& traffic, cons
             return Sighting::OnRoute;
     if (cell == route.cells[0])
     {
-        const Vector2D forward = route.size >= 2 ? LaneDirection(graph, route.cells[0], route.cells[1]) : heading;
+        const Vector2D forward =
+            route.size >= 2 ? LaneDirection(graph, route.cells[0], route.cells[1]) : heading;
         return Dot(offset, forward) > 0.f ? Sighting::OnRoute : Sighting::None;
     }
     const Route otherRoute = GetRoute(graph, other);
@@ -218,8 +220,8 @@ Sighting SeeInTheWay(const TrafficGraph& graph, const SafeTraffic& traffic, cons
                 return Sighting::Entering;
             // Ring traffic lets in, one at a time, a car that has waited at the merge long enough.
             const int mergeCell = otherRoute.cells[1];
-            if (IsOnRing(mergeCell) && !IsOnRing(otherRoute.cells[0]) && IsWaitingToMerge(traffic, otherIndex) &&
-                CanLetIn(graph, car, mergeCell))
+            if (IsOnRing(mergeCell) && !IsOnRing(otherRoute.cells[0]) &&
+                IsWaitingToMerge(traffic, otherIndex) && CanLetIn(graph, car, mergeCell))
                 return Sighting::LettingIn;
         }
     }
@@ -306,7 +308,8 @@ JunctionPass GetJunctionPass(const TrafficGraph& graph, const Route& route, int 
 
 bool Contains(const JunctionPass& pass, int cell)
 {
-    return std::find(pass.cells.begin(), pass.cells.begin() + pass.size, cell) != pass.cells.begin() + pass.size;
+    return std::find(pass.cells.begin(), pass.cells.begin() + pass.size, cell) !=
+           pass.cells.begin() + pass.size;
 }
 
 bool Overlaps(const JunctionPass& a, const JunctionPass& b)
@@ -340,7 +343,8 @@ bool IsPatientAtJunction(const SafeTraffic& traffic, int index)
 }
 
 /// No other car stands between `car` and the end of its cell along its lane.
-bool IsFirstInLane(const TrafficGraph& graph, const std::vector<Car*>& cars, const Car& car, const Route& route)
+bool IsFirstInLane(const TrafficGraph& graph, const std::vector<Car*>& cars, const Car& car,
+                   const Route& route)
 {
     const Vector2D lane = LaneDirection(graph, route.cells[0], route.cells[1]);
     for (const Car* pOther : cars)
@@ -416,7 +420,8 @@ const Car* FindJunctionBlocker(const TrafficGraph& graph, const std::vector<Car*
             continue;
         const Vector2D offset = pOther->GetPosition() - line;
         const float along = Dot(offset, lane);
-        if (along < -CarRadius || along > 2.f * CellLength || std::abs(Cross(lane, offset)) > CellLength * 0.5f)
+        if (along < -CarRadius || along > 2.f * CellLength ||
+            std::abs(Cross(lane, offset)) > CellLength * 0.5f)
             continue;
         const int cell = CellOf(graph, *pOther);
         if (IsIntersection(graph, cell))
@@ -529,7 +534,8 @@ BehaviorState KeepSafeDistance(Blackboard* pBlackboard)
         const Car* pOther = cars[i];
         if (pOther == &car)
             continue;
-        const Sighting sighting = SeeInTheWay(graph, traffic, car, route, heading, *pOther, static_cast<int>(i));
+        const Sighting sighting =
+            SeeInTheWay(graph, traffic, car, route, heading, *pOther, static_cast<int>(i));
         // A car that is not in this car's lane and holds back for this car itself is not waited for.
         if (sighting == Sighting::None || (sighting != Sighting::OnRoute && pOther->GetWaitingFor() == &car))
             continue;
@@ -562,7 +568,8 @@ BehaviorState KeepSafeDistance(Blackboard* pBlackboard)
                 const Vector2D entry = (graph.GetNodeWorldPos(from) + graph.GetNodeWorldPos(cell)) * 0.5f;
                 const Vector2D laneIn = LaneDirection(graph, from, cell);
                 const Vector2D laneOn =
-                    k + 1 < route.size ? LaneDirection(graph, cell, route.cells[static_cast<size_t>(k + 1)]) : laneIn;
+                    k + 1 < route.size ? LaneDirection(graph, cell, route.cells[static_cast<size_t>(k + 1)])
+                                       : laneIn;
                 const bool isAligned = Dot(LaneOf(graph, *pOther), laneOn) > AlignedCos;
                 const bool isStraight = Dot(laneIn, laneOn) > AlignedCos;
                 const bool isBeyond = Dot(pOther->GetPosition() - entry, laneOn) >= EntryClearance;
@@ -637,8 +644,8 @@ BehaviorState StopForRedLight(Blackboard* pBlackboard)
             // the line after it turns red stops while it still can.
             const float greenLeft = pLight->duration - pLight->timer;
             const float speed = Speed(car);
-            const float arrival =
-                ArrivalTime(distance, speed, std::max(std::min(car.GetMaxLinearSpeed(), JunctionSpeed), speed));
+            const float arrival = ArrivalTime(
+                distance, speed, std::max(std::min(car.GetMaxLinearSpeed(), JunctionSpeed), speed));
             isRedOnArrival = arrival + AmberMargin > greenLeft;
         }
         if (isRedOnArrival)
@@ -740,8 +747,8 @@ BehaviorState KeepJunctionClear(Blackboard* pBlackboard)
     }
     if (pBlocker != nullptr)
         StopBefore(context, distance, pBlocker, WaitReason::Junction);
-    memory.junctionHold = pBlocker == nullptr       ? JunctionHold::None
-                          : waitsForRoom             ? JunctionHold::Room
+    memory.junctionHold = pBlocker == nullptr                               ? JunctionHold::None
+                          : waitsForRoom                                    ? JunctionHold::Room
                           : IsIntersection(graph, CellOf(graph, *pBlocker)) ? JunctionHold::Crossing
                                                                             : JunctionHold::Contender;
     return BehaviorState::Success;
@@ -757,7 +764,8 @@ BehaviorState YieldBeforeMerging(Blackboard* pBlackboard)
     const Route route = GetRoute(graph, car);
     int merge = -1;
     for (int k = 1; k < route.size && merge < 0; ++k)
-        if (IsOnRing(route.cells[static_cast<size_t>(k)]) && !IsOnRing(route.cells[static_cast<size_t>(k - 1)]))
+        if (IsOnRing(route.cells[static_cast<size_t>(k)]) &&
+            !IsOnRing(route.cells[static_cast<size_t>(k - 1)]))
             merge = k;
     SafeTraffic& traffic = *context.pTraffic;
     SafeTraffic::CarMemory& memory = traffic.GetMemory(context.index);
@@ -803,9 +811,9 @@ BehaviorState YieldBeforeMerging(Blackboard* pBlackboard)
         const float otherSpeed = Speed(*pOther);
         // A ring car moving in within its headway of the merge cell is about to enter it; one standing
         // at the merge cell's edge goes first as soon as it moves.
-        const bool isEntering = otherSpeed >= StandingSpeed &&
-                                DistanceToLine(graph, *pOther, otherRoute, mergeIndex - 1) <
-                                    otherSpeed * HeadwaySeconds + CarRadius;
+        const bool isEntering =
+            otherSpeed >= StandingSpeed && DistanceToLine(graph, *pOther, otherRoute, mergeIndex - 1) <
+                                               otherSpeed * HeadwaySeconds + CarRadius;
         const float otherTime = !canLetIn || isEntering ? 0.f
                                 : otherSpeed < StandingSpeed
                                     ? (otherDistance < CellLength + CarSpace ? 0.f : FloatMax)
@@ -854,8 +862,9 @@ BehaviorState ResolveWaitingCycle(Blackboard* pBlackboard)
     // breaks it: one held at a junction (another way out frees it), else one held at a merge, else one
     // held behind a car; the first in the cars' order among those. Every car of the cycle makes the same
     // choice.
-    const auto rank = [](WaitReason reason)
-    { return reason == WaitReason::Junction ? 0 : reason == WaitReason::Merge ? 1 : 2; };
+    const auto rank = [](WaitReason reason) {
+        return reason == WaitReason::Junction ? 0 : reason == WaitReason::Merge ? 1 : 2;
+    };
     int chosen = -1;
     int chosenRank = 3;
     bool hasLasted = true;
@@ -1045,9 +1054,9 @@ bool PlanPathAvoiding(Blackboard* pBlackboard, int avoidedNode, bool mayChangeDe
                    graph.GetNode(goal)->GetTerrainType() != TerrainType::Default)
                 goal = rand() % graph.GetNrOfNodes();
             nodes = pathfinder.FindPath(graph.GetNode(start), graph.GetNode(goal));
-            const bool avoids =
-                std::none_of(nodes.begin(), nodes.end(),
-                             [avoidedNode](const GridTerrainNode* pNode) { return pNode->GetIndex() == avoidedNode; });
+            const bool avoids = std::none_of(nodes.begin(), nodes.end(),
+                                             [avoidedNode](const GridTerrainNode* pNode)
+                                             { return pNode->GetIndex() == avoidedNode; });
             if (nodes.size() >= 2 && avoids)
                 break;
             nodes.clear();

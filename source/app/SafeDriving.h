@@ -59,9 +59,9 @@ public:
     struct CarMemory
     {
         WaitReason reason = WaitReason::None;
-        Vemox::Vector2D progressPoint; ///< where the car was when it last moved a car's length
-        double progressTime = -1.0;    ///< seconds; when that was (negative before the first update)
-        double rightOfWayUntil = -1.0; ///< seconds; granted by a resolution
+        Vemox::Vector2D progressPoint;   ///< where the car was when it last moved a car's length
+        double progressTime = -1.0;      ///< seconds; when that was (negative before the first update)
+        double rightOfWayUntil = -1.0;   ///< seconds; granted by a resolution
         double standsAtLineSince = -1.0; ///< seconds; since when it stands at a junction's line
         double waitsToMergeSince = -1.0; ///< seconds; since when it stands at a merge onto the ring
         double waitsOnGreenSince = -1.0; ///< seconds; since when it stands at a junction's line on green
@@ -122,8 +122,8 @@ Vemox::BehaviorState KeepJunctionClear(Vemox::Blackboard* pBlackboard);
 /// Before merging onto the ring, waits for a gap in the ring traffic that rules out contact.
 Vemox::BehaviorState YieldBeforeMerging(Vemox::Blackboard* pBlackboard);
 /// Last resort: when the car sits in a cycle of cars that wait on each other and none of them has moved
-/// a car's length for CycleBound, one car of the cycle (a fixed choice) replans around the car it waits for, or, at a
-/// merge or without another way, takes the right of way for RightOfWaySeconds. Counted.
+/// a car's length for CycleBound, one car of the cycle (a fixed choice) replans around the car it waits for,
+/// or, at a merge or without another way, takes the right of way for RightOfWaySeconds. Counted.
 Vemox::BehaviorState ResolveWaitingCycle(Vemox::Blackboard* pBlackboard);
 /// Plans a path from the car's cell that keeps out of avoidedNode: to the car's destination, or, when
 /// every way there leads through that node and mayChangeDestination, to one of a few random road

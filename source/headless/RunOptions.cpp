@@ -50,8 +50,8 @@ ParseOutcome ParseRunOptions(int argc, const char* const argv[], RunOptions& opt
     app.add_flag("--quiet", options.quiet, "No progress bar and no summary");
     app.add_flag("--json", options.json, "Print the summary as JSON");
     app.add_option("--driver", options.driver, "Driver model: classic (the documented one, default) or safe")
-        ->transform(CLI::CheckedTransformer(
-            std::map<std::string, DriverModel>{{"classic", DriverModel::Classic}, {"safe", DriverModel::Safe}}));
+        ->transform(CLI::CheckedTransformer(std::map<std::string, DriverModel>{
+            {"classic", DriverModel::Classic}, {"safe", DriverModel::Safe}}));
     app.add_flag("--draw", options.draw, "Also build each frame's debug geometry, as the window would");
 
     try
