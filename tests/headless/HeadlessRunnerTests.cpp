@@ -78,7 +78,7 @@ TEST(HeadlessRunner, ReportsTheFiguresThatCompareDriverModels)
     for (const char* driver : {"classic", "safe"})
     {
         const nlohmann::json summary =
-            RunJson(std::string("--frames 3600 --seed 3 --cars 20 --driver ") + driver);
+            RunJson(std::string("--quiet --frames 3600 --seed 3 --cars 20 --driver ") + driver);
         EXPECT_EQ(summary["driver"], driver);
         const double carHours = 20 * summary["simulated_seconds"].get<double>() / 3600.0;
         EXPECT_NEAR(summary["trips_per_car_hour"].get<double>(),
@@ -88,9 +88,9 @@ TEST(HeadlessRunner, ReportsTheFiguresThatCompareDriverModels)
         EXPECT_GE(summary["junction_entries_on_red"].get<int>(), 0);
         EXPECT_GE(summary["deadlocks_resolved"].get<int>(), 0);
     }
-    EXPECT_EQ(RunJson("--frames 600 --seed 3 --driver classic")["deadlocks_resolved"], 0);
-    EXPECT_NE(RunJson("--frames 600 --seed 3 --driver classic")["state_hash"],
-              RunJson("--frames 600 --seed 3 --driver safe")["state_hash"]);
+    EXPECT_EQ(RunJson("--quiet --frames 600 --seed 3 --driver classic")["deadlocks_resolved"], 0);
+    EXPECT_NE(RunJson("--quiet --frames 600 --seed 3 --driver classic")["state_hash"],
+              RunJson("--quiet --frames 600 --seed 3 --driver safe")["state_hash"]);
 }
 
 TEST(HeadlessRunner, TextSummaryPrintsTheSeedForARepeat)
