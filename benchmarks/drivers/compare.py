@@ -53,6 +53,8 @@ def aggregate(runs):
         "stuck_runs": sum(1 for run in runs if run["longest_stand_still_seconds"] > 60.0),
         "resolved": 100.0 * sum(run["deadlocks_resolved"] for run in runs) / car_minutes,
         "red_entries": sum(run["junction_entries_on_red"] for run in runs) / car_hours,
+        # Summaries of the classic driver from before the reroute count was reported have none: it has none.
+        "reroutes": 100.0 * sum(run.get("reroutes_around_jams", 0) for run in runs) / car_minutes,
         "runs": len(runs),
     }
 
@@ -60,13 +62,14 @@ def aggregate(runs):
 def print_table(table, out):
     out.write("| driver | cars | trips per car-hour | mean speed | stopped at red | stopped for cars "
               "| contacts per 100 car-min | longest stand-still | runs with a car still > 60 s "
-              "| deadlocks resolved per 100 car-min | junction entries on red per car-hour |\n")
-    out.write("|---|---|---|---|---|---|---|---|---|---|---|\n")
+              "| deadlocks resolved per 100 car-min | junction entries on red per car-hour "
+              "| reroutes around jams per 100 car-min |\n")
+    out.write("|---|---|---|---|---|---|---|---|---|---|---|---|\n")
     for (driver, cars), row in table:
         out.write(f"| {driver} | {cars} | {row['trips_per_car_hour']:.1f} | {row['mean_speed']:.2f} "
                   f"| {row['stopped_red']:.1f} % | {row['stopped_car']:.1f} % | {row['contacts']:.2f} "
                   f"| {row['longest_still']:.1f} s | {row['stuck_runs']} of {row['runs']} "
-                  f"| {row['resolved']:.2f} | {row['red_entries']:.2f} |\n")
+                  f"| {row['resolved']:.2f} | {row['red_entries']:.2f} | {row['reroutes']:.2f} |\n")
 
 
 def main():

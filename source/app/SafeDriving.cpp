@@ -129,7 +129,8 @@ Vector2D LaneDirection(const TrafficGraph& graph, int from, int to)
     return (graph.GetNodeWorldPos(to) - graph.GetNodeWorldPos(from)).GetNormalized();
 }
 
-/// Distance (world units) along the route from the car to the line between route cells i and i + 1.
+/// Distance (world units) from the car to the line between route cells i and i + 1: to the first line
+/// along the car's lane, then a cell's length for every further cell.
 float DistanceToLine(const TrafficGraph& graph, const Car& car, const Route& route, int i)
 {
     const Vector2D from = graph.GetNodeWorldPos(route.cells[0]);
@@ -320,9 +321,9 @@ bool Overlaps(const JunctionPass& a, const JunctionPass& b)
     return a.exit != invalid_node_index && a.exit == b.exit;
 }
 
-/// Whether `cell` is the approach to a junction that `own` (an approach too) leads into: a car there
-/// competes for the junction rather than occupying the way beyond it.
-bool IsApproachOf(const TrafficGraph& graph, int cell, int own)
+/// Whether both cells are approaches to a junction (outside one, with a connection into it): a car in
+/// `cell` then competes with one in `own` for the junction rather than filling the way beyond it.
+bool AreBothApproaches(const TrafficGraph& graph, int cell, int own)
 {
     for (const int from : {cell, own})
     {
@@ -747,10 +748,6 @@ BehaviorState KeepJunctionClear(Blackboard* pBlackboard)
     }
     if (pBlocker != nullptr)
         StopBefore(context, distance, pBlocker, WaitReason::Junction);
-    memory.junctionHold = pBlocker == nullptr                               ? JunctionHold::None
-                          : waitsForRoom                                    ? JunctionHold::Room
-                          : IsIntersection(graph, CellOf(graph, *pBlocker)) ? JunctionHold::Crossing
-                                                                            : JunctionHold::Contender;
     return BehaviorState::Success;
 }
 
@@ -894,7 +891,7 @@ BehaviorState ResolveWaitingCycle(Blackboard* pBlackboard)
     const int blockedCell = CellOf(graph, *car.GetWaitingFor());
     const bool isBeyond = memory.reason == WaitReason::Following ||
                           (memory.reason == WaitReason::Junction && !IsIntersection(graph, blockedCell) &&
-                           !IsApproachOf(graph, blockedCell, CellOf(graph, car)));
+                           !AreBothApproaches(graph, blockedCell, CellOf(graph, car)));
     if (isBeyond && PlanPathAvoiding(pBlackboard, blockedCell, true))
         CarBehavior::SeekNextPathPoint(pBlackboard);
     else

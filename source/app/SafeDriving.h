@@ -27,15 +27,6 @@ enum class WaitReason : std::uint8_t
     Merge,     ///< ring traffic that has priority at the merge ahead
 };
 
-/// What holds a safe car at a junction's line.
-enum class JunctionHold : std::uint8_t
-{
-    None,
-    Room,      ///< the cell beyond the junction has no room
-    Crossing,  ///< a car inside the junction crosses its way
-    Contender, ///< a car entering from another approach goes first
-};
-
 /// What the safe cars of one simulation share: the simulated clock, the traffic lights they read, a
 /// small memory per car and the count of waiting cycles resolved. Owned by the application; every safe
 /// car's blackboard points at it.
@@ -55,7 +46,8 @@ public:
     /// The light guarding fromNode -> toNode, or null.
     const TrafficLight* FindLight(int fromNode, int toNode) const;
 
-    /// Per car: what holds it back now and since when it sits in a waiting cycle.
+    /// Per car: what held it back in its latest update, its last progress, and since when it has
+    /// waited at a junction's line or a merge.
     struct CarMemory
     {
         WaitReason reason = WaitReason::None;
@@ -65,7 +57,6 @@ public:
         double standsAtLineSince = -1.0; ///< seconds; since when it stands at a junction's line
         double waitsToMergeSince = -1.0; ///< seconds; since when it stands at a merge onto the ring
         double waitsOnGreenSince = -1.0; ///< seconds; since when it stands at a junction's line on green
-        JunctionHold junctionHold = JunctionHold::None; ///< at the junction ahead, in its latest update
     };
     /// carIndex: the car's index in the application's cars.
     CarMemory& GetMemory(int carIndex);
@@ -110,16 +101,19 @@ float SafeSpeed(float room, float leadSpeed);
 /// with a U-turn inside a junction is planned again with the raise doubled.
 Vemox::BehaviorState PlanPathAroundJams(Vemox::Blackboard* pBlackboard);
 /// Keeps a speed-dependent distance to every car ahead on the route or in the car's way (judged from
-/// headings and routes, not from relative velocity); of two cars that would wait on each other, the
-/// one later in the cars' order waits.
+/// routes and the direction the car steers to, never from relative velocity), and keeps out of a cell
+/// that a car crosses or moves into. Of two cars that would wait on each other, the one that has the
+/// other more firmly in its way waits, on a tie the later in the cars' order.
 Vemox::BehaviorState KeepSafeDistance(Vemox::Blackboard* pBlackboard);
 /// Stops before a light that is red, or that will be red when the car gets there, unless the car can
 /// no longer stop before the line.
 Vemox::BehaviorState StopForRedLight(Vemox::Blackboard* pBlackboard);
 /// Enters a junction only when the cell beyond it has room, no car inside crosses its way, and no car
-/// entering at the same time has priority (fewer junction cells, then earlier in the cars' order).
+/// entering at the same time has priority (committed, then patient, then fewer junction cells, then
+/// earlier in the cars' order). A car that waits for room for RerouteSeconds takes another way.
 Vemox::BehaviorState KeepJunctionClear(Vemox::Blackboard* pBlackboard);
-/// Before merging onto the ring, waits for a gap in the ring traffic that rules out contact.
+/// Before merging onto the ring, waits for a gap in the ring traffic that rules out contact; after
+/// MergePatience at the line, ring cars that can still stop let it in.
 Vemox::BehaviorState YieldBeforeMerging(Vemox::Blackboard* pBlackboard);
 /// Last resort: when the car sits in a cycle of cars that wait on each other and none of them has moved
 /// a car's length for CycleBound, one car of the cycle (a fixed choice) replans around the car it waits for,
