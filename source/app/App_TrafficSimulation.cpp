@@ -7,6 +7,7 @@
 #include "CityControls.h"
 #include "RoutePlanner.h"
 #include "StartNodePicker.h"
+#include "SafeDriving.h"
 #include "framework/Physics/StaticBoxCollider.h"
 #include "framework/VemoxAI/DecisionMaking/BehaviorTree.h"
 #include "framework/VemoxAI/DecisionMaking/Blackboard.h"
@@ -81,6 +82,9 @@ App_TrafficSimulation::~App_TrafficSimulation()
         pWall = nullptr;
     }
     m_Walls.clear();
+    // The cars' blackboards pointed at it; they are gone.
+    delete m_pSafeTraffic;
+    m_pSafeTraffic = nullptr;
 }
 
 void App_TrafficSimulation::FitView()
@@ -110,6 +114,9 @@ void App_TrafficSimulation::Start()
     CreateRoadNetwork();
     m_pCarGrid = new CarGrid(m_pGridGraph->GetNrOfColumns(), m_pGridGraph->GetNrOfRows(),
                              static_cast<float>(m_pGridGraph->GetCellSize()));
+    if (m_Scenario.driver == DriverModel::Safe)
+        m_pSafeTraffic = new SafeDriving::SafeTraffic(m_Cars, m_TrafficLights, static_cast<size_t>(m_NrOfCars),
+                                                       m_City.GetPlanningRaise());
 
     m_Cars.reserve(static_cast<size_t>(m_NrOfCars));
     m_TakenStartNodes.reserve(static_cast<size_t>(m_NrOfCars));
@@ -137,7 +144,17 @@ void App_TrafficSimulation::SpawnCar(StartNodePicker& startNodePicker)
     const float green = RandomChannel();
 
     Car* pCar = new Car(position, position, Color{red, green, blue, 1.f});
-    pCar->SetDecisionMaking(new BehaviorTree(CreateBlackboard(pCar), CarBehavior::CreateCarBehaviorRoot()));
+    Blackboard* pBlackboard = CreateBlackboard(pCar);
+    if (m_pSafeTraffic != nullptr)
+    {
+        pBlackboard->AddData(RoadNetwork::Keys::SafeTraffic, m_pSafeTraffic);
+        pBlackboard->AddData(RoadNetwork::Keys::CarIndex, static_cast<int>(m_Cars.size()));
+        pCar->SetDecisionMaking(new BehaviorTree(pBlackboard, SafeDriving::CreateSafeBehaviorRoot()));
+    }
+    else
+    {
+        pCar->SetDecisionMaking(new BehaviorTree(pBlackboard, CarBehavior::CreateCarBehaviorRoot()));
+    }
     m_Cars.push_back(pCar);
 }
 
@@ -165,6 +182,8 @@ void App_TrafficSimulation::Update(float deltaTime)
     // grid built here is exact for the vision of every car in this step. It goes stale afterwards.
     if (m_pCarGrid != nullptr)
         m_pCarGrid->Rebuild(m_Cars);
+    if (m_pSafeTraffic != nullptr)
+        m_pSafeTraffic->Advance(deltaTime);
     for (Car* pCar : m_Cars)
         pCar->Update(deltaTime);
     if (m_pCarGrid != nullptr)
@@ -262,6 +281,11 @@ void App_TrafficSimulation::RenderCarVision(const Car& car) const
     pRenderer->DrawCircle(p, VisionRadius, VisionCircleColor, 0.f);
     pRenderer->DrawSegment(p, p + FromPolar(VisionRadius, cone.lo), VisionRayColor, 0.f);
     pRenderer->DrawSegment(p, p + FromPolar(VisionRadius, cone.hi), VisionRayColor, 0.f);
+}
+
+int App_TrafficSimulation::GetDeadlocksResolved() const
+{
+    return m_pSafeTraffic != nullptr ? m_pSafeTraffic->GetCyclesResolved() : 0;
 }
 
 App_TrafficSimulation::DebugSwitches App_TrafficSimulation::GetDebugSwitches() const

@@ -13,6 +13,10 @@
 #include <vector>
 
 class CarGrid;
+namespace SafeDriving
+{
+class SafeTraffic;
+}
 
 namespace Vemox
 {
@@ -66,6 +70,10 @@ public:
     const City& GetCity() const { return m_City; }
     RoutePlanner* GetRoutePlanner() const { return m_pRoutePlanner; }
     const TrafficScenario& GetScenario() const { return m_Scenario; }
+    /// What the safe cars share (owned); null when the cars drive the classic tree.
+    const SafeDriving::SafeTraffic* GetSafeTraffic() const { return m_pSafeTraffic; }
+    /// Waiting cycles that the safe cars resolved as a last resort; 0 for the classic tree.
+    int GetDeadlocksResolved() const;
 
     /// The panel's switches, also settable for runs without a UI.
     struct DebugSwitches
@@ -111,4 +119,5 @@ private:
     Vemox::Heuristic m_pHeuristic = Vemox::Chebyshev;
     bool m_IsDebugPanelEnabled = true;
     RoutePlanner* m_pRoutePlanner = nullptr; ///< owned; plans on m_pGridGraph
+    SafeDriving::SafeTraffic* m_pSafeTraffic = nullptr;
 };

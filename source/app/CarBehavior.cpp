@@ -443,7 +443,8 @@ BehaviorState SetSpeedFromRoad(Blackboard* pBlackboard)
         return BehaviorState::Failure;
 
     const GraphConnection* pConnection = RoadNetwork::GetConnectionAhead(*pGraph, *pCar);
-    pCar->SetMaxLinearSpeed(pConnection != nullptr ? pConnection->GetCost() * SpeedPerCost : OffLineSpeed);
+    pCar->SetMaxLinearSpeed(pConnection != nullptr ? pConnection->GetCost() * RoadNetwork::SpeedPerCost
+                                                   : OffLineSpeed);
     return BehaviorState::Success;
 }
 

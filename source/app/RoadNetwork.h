@@ -25,6 +25,8 @@ constexpr float InnerRoadCost = 50.f; ///< the middle road, the cross roads and 
 constexpr float RaisedCost = 250.f;   ///< a raised connection while a path is planned
 constexpr float GreenCost = InnerRoadCost;
 constexpr float RedCost = 0.f; ///< a closed junction approach: cars stop in front of it
+/// A car's speed limit (world units per second) per unit of connection cost.
+constexpr float SpeedPerCost = 0.25f;
 
 /// Seconds a traffic light stays red or green.
 constexpr float LightPhase = 8.f;
@@ -61,6 +63,9 @@ constexpr const char* CarsVector = "CarsVector"; ///< std::vector<Car*>*: every 
 constexpr const char* CarGrid = "CarGrid";
 /// RoutePlanner*: the path planner that all cars share (the city's planning raise, one reused search)
 constexpr const char* RoutePlanner = "RoutePlanner";
+/// Only in the blackboards of the safe driver (the documented blackboard has the four entries above).
+constexpr const char* SafeTraffic = "SafeTraffic"; ///< SafeDriving::SafeTraffic*: what the safe cars share
+constexpr const char* CarIndex = "CarIndex";       ///< int: the car's index among every car
 } // namespace Keys
 
 /// The connection from the car's cell to the cell of its next path point: the road it drives on. Null

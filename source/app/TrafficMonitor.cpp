@@ -58,6 +58,10 @@ TrafficMonitor::TrafficMonitor(const App_TrafficSimulation& app) : m_App(app)
     }
     std::sort(m_CarBodies.begin(), m_CarBodies.end());
     std::sort(m_CarIndices.begin(), m_CarIndices.end());
+    for (const Car* pCar : app.GetCars())
+        m_PreviousCells.push_back(app.GetGraph()->GetNodeIdxAtWorldPos(pCar->GetPosition()));
+    for (const TrafficLight& light : app.GetTrafficLights())
+        m_LightWasRed.push_back(light.isRed);
 }
 
 int TrafficMonitor::IndexOf(const Car* pCar) const
@@ -98,11 +102,15 @@ void TrafficMonitor::Observe(float deltaTime)
         else if (position.x < 0.f || position.x > worldWidth || position.y < 0.f || position.y > worldHeight)
             m_CarsOutside.insert(static_cast<int>(i));
 
-        // A new destination means a new plan; every plan after the first ends a trip.
+        // A new destination means a new plan; a plan made on arrival ends a trip (one made on the way,
+        // to go around a jam, gives the trip up).
         if (car.GetDestination() != m_Destinations[i])
         {
+            const TrafficGraph& graph = *m_App.GetGraph();
+            const bool hasArrived =
+                graph.GetNodeIdxAtWorldPos(position) == graph.GetNodeIdxAtWorldPos(m_Destinations[i]);
             m_Destinations[i] = car.GetDestination();
-            if (m_TripStart[i] >= 0.0)
+            if (m_TripStart[i] >= 0.0 && hasArrived)
             {
                 const double tripTime = m_SimulatedTime - m_TripStart[i];
                 ++m_TripsCompleted;
@@ -154,6 +162,32 @@ void TrafficMonitor::Observe(float deltaTime)
     m_LastSnapshot = snapshot;
     FindCircularWaits();
     CountNewContacts();
+    CountJunctionEntriesOnRed();
+}
+
+void TrafficMonitor::CountJunctionEntriesOnRed()
+{
+    // The cars moved in this frame's physics step, before this frame's light update: the lights then
+    // stood as they were after the last frame.
+    const TrafficGraph& graph = *m_App.GetGraph();
+    const auto& cars = m_App.GetCars();
+    const auto& lights = m_App.GetTrafficLights();
+    for (size_t i = 0; i < cars.size(); ++i)
+    {
+        const int cell = graph.GetNodeIdxAtWorldPos(cars[i]->GetPosition());
+        const int previous = m_PreviousCells[i];
+        m_PreviousCells[i] = cell;
+        if (cell == previous || cell == invalid_node_index || previous == invalid_node_index)
+            continue;
+        for (size_t k = 0; k < lights.size() && k < m_LightWasRed.size(); ++k)
+        {
+            if (lights[k].fromNode == previous && lights[k].toNode == cell && m_LightWasRed[k])
+                ++m_JunctionEntriesOnRed;
+        }
+    }
+    m_LightWasRed.resize(lights.size());
+    for (size_t k = 0; k < lights.size(); ++k)
+        m_LightWasRed[k] = lights[k].isRed;
 }
 
 void TrafficMonitor::ObserveWait(size_t i, int waitsOn, float deltaTime)
@@ -257,6 +291,16 @@ double TrafficMonitor::GetRedLightShare() const
 double TrafficMonitor::GetAnotherCarShare() const
 {
     return m_CarTime > 0.0 ? m_AnotherCarTime / m_CarTime : 0.0;
+}
+
+double TrafficMonitor::GetTripsPerCarHour() const
+{
+    return m_CarTime > 0.0 ? m_TripsCompleted / (m_CarTime / 3600.0) : 0.0;
+}
+
+double TrafficMonitor::GetContactsPer100CarMinutes() const
+{
+    return m_CarTime > 0.0 ? static_cast<double>(m_CarContactsBegun) / (m_CarTime / 60.0) * 100.0 : 0.0;
 }
 
 std::vector<int> TrafficMonitor::GetGridlockedCars() const

@@ -48,6 +48,7 @@ public:
     const Snapshot& GetLastSnapshot() const { return m_LastSnapshot; }
 
     double GetSimulatedTime() const { return m_SimulatedTime; }
+    /// Plans made on arrival at the destination of the previous plan (the first plan starts the count).
     int GetTripsCompleted() const { return m_TripsCompleted; }
     /// Seconds per completed trip, 0 when none was completed.
     double GetMeanTripTime() const;
@@ -76,6 +77,15 @@ public:
     int GetCarsWithNonFinitePosition() const { return static_cast<int>(m_CarsNonFinite.size()); }
     bool IsIntegrityClean() const { return m_CarsOutside.empty() && m_CarsNonFinite.empty(); }
 
+    /// Completed trips per hour of car-time (one car driving for one simulated hour).
+    double GetTripsPerCarHour() const;
+    /// Car-car contacts begun per 100 minutes of car-time.
+    double GetContactsPer100CarMinutes() const;
+    /// Cars that crossed into a junction over a connection whose light was red at that moment.
+    std::int64_t GetJunctionEntriesOnRed() const { return m_JunctionEntriesOnRed; }
+    /// Waiting cycles that the driver model resolved as a last resort (only the safe driver does).
+    int GetDeadlocksResolved() const { return m_App.GetDeadlocksResolved(); }
+
 private:
     void CountNewContacts();
     /// Index of pCar in the application's cars, -1 for none.
@@ -83,6 +93,7 @@ private:
     /// Records the car that car i waits on after this frame (-1: nobody) and how long it has.
     void ObserveWait(size_t i, int waitsOn, float deltaTime);
     void FindCircularWaits();
+    void CountJunctionEntriesOnRed();
 
     const App_TrafficSimulation& m_App;
     double m_SimulatedTime = 0.0;
@@ -115,6 +126,10 @@ private:
     double m_LongestCircularWait = 0.0;
     std::set<int> m_CarsOutside;
     std::set<int> m_CarsNonFinite;
+
+    std::vector<int> m_PreviousCells; ///< every car's node after the last frame
+    std::vector<bool> m_LightWasRed;  ///< every light's state after the last frame, in the lights' order
+    std::int64_t m_JunctionEntriesOnRed = 0;
 };
 
 /// A 64-bit FNV-1a hash of every car's position, velocity, angle and path, in car order.

@@ -2,6 +2,7 @@
 #include "Report.h"
 
 #include "app/App_TrafficSimulation.h"
+#include "app/SafeDriving.h"
 #include "app/TrafficMonitor.h"
 
 #include <nlohmann/json.hpp>
@@ -38,6 +39,29 @@ double FramesPerSecond(const RunMeasurements& measurements)
 {
     return static_cast<double>(measurements.framesRun) / measurements.wallSeconds;
 }
+
+const char* DriverName(DriverModel driver)
+{
+    return driver == DriverModel::Safe ? "safe" : "classic";
+}
+
+/// Cars of the safe driver that took another way because the cell beyond a junction stayed full.
+int JamReroutes(const App_TrafficSimulation& app)
+{
+    return app.GetSafeTraffic() != nullptr ? app.GetSafeTraffic()->GetReroutes() : 0;
+}
+
+/// The figures that compare driver models, as rates that do not depend on the run's length.
+void AddDriverComparison(nlohmann::json& summary, const RunOptions& options, const TrafficMonitor& monitor,
+                         const App_TrafficSimulation& app)
+{
+    summary["driver"] = DriverName(options.driver);
+    summary["trips_per_car_hour"] = monitor.GetTripsPerCarHour();
+    summary["car_contacts_per_100_car_minutes"] = monitor.GetContactsPer100CarMinutes();
+    summary["deadlocks_resolved"] = monitor.GetDeadlocksResolved();
+    summary["junction_entries_on_red"] = monitor.GetJunctionEntriesOnRed();
+    summary["reroutes_around_jams"] = JamReroutes(app);
+}
 } // namespace
 
 void WriteJsonSummary(std::ostream& out, const RunOptions& options, const RunMeasurements& measurements,
@@ -45,7 +69,7 @@ void WriteJsonSummary(std::ostream& out, const RunOptions& options, const RunMea
 {
     const double framesPerSecond = FramesPerSecond(measurements);
     const std::vector<int> gridlocked = monitor.GetGridlockedCars();
-    const nlohmann::json summary = {
+    nlohmann::json summary = {
         {"seed", options.seed},
         {"cars", options.nrOfCars},
         {"city", std::to_string(options.city.blocksX) + "x" + std::to_string(options.city.blocksY)},
@@ -76,6 +100,7 @@ void WriteJsonSummary(std::ostream& out, const RunOptions& options, const RunMea
          {{"after_warm_up", measurements.residentKiBAfterWarmUp}, {"at_end", measurements.residentKiBAtEnd}}},
         {"state_hash", Hex(HashSimulationState(app))},
     };
+    AddDriverComparison(summary, options, monitor, app);
     out << summary.dump(2) << "\n";
 }
 
@@ -107,6 +132,12 @@ void WriteTextSummary(std::ostream& out, const RunOptions& options, const RunMea
           monitor.HasCircularWait() ? "yes" : "no");
     Print(out, "  longest circular wait    %.1f s\n", monitor.GetLongestCircularWait());
     Print(out, "  car-car contacts begun   %" PRId64 "\n", monitor.GetCarContactsBegun());
+    Print(out, "  driver model             %s\n", DriverName(options.driver));
+    Print(out, "  trips per car-hour       %.1f\n", monitor.GetTripsPerCarHour());
+    Print(out, "  contacts per 100 car-min %.2f\n", monitor.GetContactsPer100CarMinutes());
+    Print(out, "  deadlocks resolved       %d\n", monitor.GetDeadlocksResolved());
+    Print(out, "  junction entries on red  %" PRId64 "\n", monitor.GetJunctionEntriesOnRed());
+    Print(out, "  reroutes around jams     %d\n", JamReroutes(app));
     Print(out, "  integrity                %d cars outside the world, %d non-finite positions: %s\n",
           monitor.GetCarsOutsideWorld(), monitor.GetCarsWithNonFinitePosition(),
           monitor.IsIntegrityClean() ? "OK" : "FAILED");

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <map>
 #include <ostream>
 
 namespace
@@ -174,6 +175,9 @@ ParseOutcome ParseRunOptions(int argc, const char* const argv[], RunOptions& opt
         ->transform(FileName());
     app.add_flag("--quiet", options.quiet, "No progress bar and no text summary (--json still prints)");
     app.add_flag("--json", options.json, "Print the summary as JSON, also with --quiet");
+    app.add_option("--driver", options.driver, "Driver model: classic (the documented one, default) or safe")
+        ->transform(CLI::CheckedTransformer(std::map<std::string, DriverModel>{
+            {"classic", DriverModel::Classic}, {"safe", DriverModel::Safe}}));
     app.add_flag("--draw", options.draw, "Also build each frame's debug geometry, as the window would");
 
     try

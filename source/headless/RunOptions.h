@@ -4,6 +4,7 @@
 #include "app/City.h"
 #include "app/RoadNetwork.h"
 #include "framework/Physics/PhysicsWorld.h"
+#include "app/TrafficScenario.h"
 
 #include <cstdint>
 #include <iosfwd>
@@ -27,6 +28,7 @@ struct RunOptions
     bool quiet = false;
     bool json = false;
     bool draw = false; ///< also build each frame's debug geometry
+    DriverModel driver = DriverModel::Classic;
 };
 
 enum class ParseOutcome

@@ -112,6 +112,7 @@ int main(int argc, char* argv[])
     simulationOptions.drawEachFrame = options.draw;
     simulationOptions.buildDebugPanel = options.draw;
     simulationOptions.city = options.city;
+    simulationOptions.driver = options.driver;
     HeadlessSimulation simulation(simulationOptions);
     TrafficMonitor monitor(simulation.GetApp());
     const RunMeasurements measurements =

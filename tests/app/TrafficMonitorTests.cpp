@@ -61,7 +61,7 @@ TEST_F(TrafficMonitorTest, ClassifiesWhyACarStands)
     EXPECT_EQ(monitor.Classify(car), StopReason::Moving);
 }
 
-TEST_F(TrafficMonitorTest, CountsTripsFromTheSecondPlanOn)
+TEST_F(TrafficMonitorTest, CountsTripsEndedOnArrivalFromTheSecondPlanOn)
 {
     TrafficMonitor monitor(App());
     Car& car = CarAt(0);
@@ -72,7 +72,13 @@ TEST_F(TrafficMonitorTest, CountsTripsFromTheSecondPlanOn)
     EXPECT_EQ(monitor.GetTripsCompleted(), 0);
     monitor.Observe(1.f);
     monitor.Observe(1.f);
-    car.SetDestination(CellCentre(19)); // arrived and planned again: one trip of 3 s
+    car.SetDestination(CellCentre(19)); // a new plan on the way: the trip is given up, not completed
+    monitor.Observe(1.f);
+    EXPECT_EQ(monitor.GetTripsCompleted(), 0);
+    monitor.Observe(1.f);
+    monitor.Observe(1.f);
+    car.GetRigidBody()->SetTransform(CellCentre(19), 0.f);
+    car.SetDestination(CellCentre(0)); // arrived and planned again: one trip of 3 s
     monitor.Observe(1.f);
     EXPECT_EQ(monitor.GetTripsCompleted(), 1);
     EXPECT_DOUBLE_EQ(monitor.GetMeanTripTime(), 3.0);
@@ -149,6 +155,23 @@ TEST_F(TrafficMonitorTest, CountsCarContactsWhenTheyBegin)
     m_pSimulation->Step(1.f / 60.f);
     monitor.Observe(1.f / 60.f); // still touching or pushed apart: nothing new begins
     EXPECT_EQ(monitor.GetCarContactsBegun(), 1);
+}
+
+TEST_F(TrafficMonitorTest, CountsJunctionEntriesOverARedConnectionOnly)
+{
+    // At the start the horizontal approaches are red (83 -> 84) and the vertical ones green (124 -> 104).
+    Park(0, {59.f, 67.5f}, 0.f);
+    Park(1, {67.5f, 91.f}, 0.f);
+    Park(2, {200.f, 50.f}, 0.f);
+    Park(3, {250.f, 50.f}, 0.f);
+    TrafficMonitor monitor(App());
+    CarAt(0).SetPosition({61.f, 67.5f}); // 83 -> 84 on red
+    CarAt(1).SetPosition({67.5f, 89.f}); // 124 -> 104 on green
+    monitor.Observe(0.1f);
+    EXPECT_EQ(monitor.GetJunctionEntriesOnRed(), 1);
+    CarAt(0).SetPosition({76.f, 67.5f}); // 84 -> 85 inside the junction: no light
+    monitor.Observe(0.1f);
+    EXPECT_EQ(monitor.GetJunctionEntriesOnRed(), 1);
 }
 
 TEST_F(TrafficMonitorTest, FlagsCarsOutsideTheWorldAndNonFinitePositions)

@@ -67,6 +67,26 @@ TEST(HeadlessRunner, SummaryReportsASoundRun)
     EXPECT_EQ(summary["state_hash"].get<std::string>().size(), 16u);
 }
 
+TEST(HeadlessRunner, ReportsTheFiguresThatCompareDriverModels)
+{
+    for (const char* driver : {"classic", "safe"})
+    {
+        const nlohmann::json summary =
+            RunJson(std::string("--quiet --frames 3600 --seed 3 --cars 20 --driver ") + driver);
+        EXPECT_EQ(summary["driver"], driver);
+        const double carHours = 20 * summary["simulated_seconds"].get<double>() / 3600.0;
+        EXPECT_NEAR(summary["trips_per_car_hour"].get<double>(),
+                    summary["trips_completed"].get<int>() / carHours, 1e-6);
+        EXPECT_NEAR(summary["car_contacts_per_100_car_minutes"].get<double>(),
+                    summary["car_contacts_begun"].get<double>() / (carHours * 60.0) * 100.0, 1e-6);
+        EXPECT_GE(summary["junction_entries_on_red"].get<int>(), 0);
+        EXPECT_GE(summary["deadlocks_resolved"].get<int>(), 0);
+    }
+    EXPECT_EQ(RunJson("--quiet --frames 600 --seed 3 --driver classic")["deadlocks_resolved"], 0);
+    EXPECT_NE(RunJson("--quiet --frames 600 --seed 3 --driver classic")["state_hash"],
+              RunJson("--quiet --frames 600 --seed 3 --driver safe")["state_hash"]);
+}
+
 TEST(HeadlessRunner, TextSummaryPrintsTheSeedForARepeat)
 {
     const Result result = RunRunner("--frames 60 --seed 99");

@@ -148,3 +148,13 @@ TEST(RunOptions, CitySizeSetsTheRangeOfTheCarCount)
         EXPECT_NE(parsed.err.find(option), std::string::npos) << parsed.err;
     }
 }
+
+TEST(RunOptions, DriverModelIsClassicUnlessSafeIsAsked)
+{
+    EXPECT_EQ(Parse({}).options.driver, DriverModel::Classic);
+    EXPECT_EQ(Parse({"--driver", "classic"}).options.driver, DriverModel::Classic);
+    EXPECT_EQ(Parse({"--driver", "safe"}).options.driver, DriverModel::Safe);
+    const Parsed bad = Parse({"--driver", "fast"});
+    EXPECT_EQ(bad.outcome, ParseOutcome::ExitError);
+    EXPECT_NE(bad.err.find("--driver"), std::string::npos) << bad.err;
+}

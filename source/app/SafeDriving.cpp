@@ -1,0 +1,1098 @@
+// The safe driver's leaves and tree. Every limit leaf lowers the speed that the road allows and names
+// the car it holds back for; braking at the steering's blend (e-folding time 1 s) stops a car within
+// its speed times one second, which every limit below leaves room for.
+#include "SafeDriving.h"
+
+#include "Car.h"
+#include "CarBehavior.h"
+#include "RoadNetwork.h"
+#include "framework/VemoxAI/VemoxGraphs/AStar.h"
+#include "framework/VemoxCore/VemoxAssert.h"
+
+#include <algorithm>
+#include <cmath>
+
+using namespace Vemox;
+
+namespace SafeDriving
+{
+namespace
+{
+constexpr float CarRadius = Car::Radius;
+constexpr float CellLength = static_cast<float>(RoadNetwork::CellSize);
+/// How far ahead (world units) the car looks for cars, lights, junctions and merges.
+constexpr float Lookahead = 45.f;
+constexpr float Lookahead2 = Lookahead * Lookahead;
+/// Gap (world units, between the discs) that a car keeps to what it stops behind.
+constexpr float MinGap = 2.f;
+/// Seconds of headway: room / HeadwaySeconds is the speed allowed, so that braking (which needs one
+/// second per unit of speed) always ends within the room.
+constexpr float HeadwaySeconds = 1.2f;
+/// Share of the lead car's speed counted as room: it brakes at the same rate, so the whole of it would
+/// do; half keeps a margin for a lead that is itself stopped by contact.
+constexpr float LeadSpeedShare = 0.5f;
+/// Distance (world units) between the front of a stopped car and the line it stops at.
+constexpr float StopMargin = 0.5f;
+/// How far (world units) a braking car's centre may end beyond a line before it counts as committed.
+constexpr float CommitDepth = 0.5f * CarRadius;
+/// Below this speed limit (world units per second) the car stops instead of crawling.
+constexpr float CrawlSpeed = 0.3f;
+/// Cars off the route are looked for in a corridor as wide as two cars plus a margin, ahead of the
+/// direction the car steers to.
+constexpr float CorridorHalfWidth = 2.f * CarRadius + 1.f;
+constexpr float CorridorLength = 26.f;
+constexpr float JunctionSpeed = RoadNetwork::GreenCost * RoadNetwork::SpeedPerCost;
+constexpr float RingSpeed = RoadNetwork::RingCost * RoadNetwork::SpeedPerCost;
+/// Seconds of green that must be left when the car would cross the line.
+constexpr float AmberMargin = 0.3f;
+/// Room (world units) that one car needs beyond a junction: its own length and the gap.
+constexpr float CarSpace = 2.f * CarRadius + MinGap;
+/// Seconds over which a car moving on beyond the junction counts as making room.
+constexpr float RoomLookSeconds = 1.f;
+/// Distance (world units) to its line within which a car at another approach competes for the junction.
+constexpr float ContenderDistance = 10.f;
+/// Seconds of gap to ring traffic that a merging car needs beyond its own time to get in.
+constexpr float MergeGapSeconds = 1.5f;
+/// Cosine of the largest angle (about 45 degrees) between two directions that count as the same.
+constexpr float AlignedCos = 0.7f;
+/// Distance (world units) beyond the point where a lane enters a cell from which on a car in that cell
+/// is followed rather than waited for: a car's length and the gap, and a unit of margin.
+constexpr float EntryClearance = 2.f * CarRadius + MinGap + 1.f;
+/// Seconds a car stands at a junction's line on green before cars from other approaches let it go first.
+constexpr double JunctionPatience = 4.0;
+/// Seconds a car stands at a merge before ring traffic lets it in.
+constexpr double MergePatience = 3.0;
+/// Speed (world units per second) below which a car counts as standing.
+constexpr float StandingSpeed = 0.5f;
+/// Cost of a connection into a cell that a resolving car's new path avoids: more than any detour.
+constexpr float AvoidedCost = 10000.f;
+/// Extra cost of a connection into a cell, per car standing in it, for a safe car's path search: a
+/// queue costs about as much as a detour of two cells or a left turn.
+constexpr float JamCost = 100.f;
+/// Destinations a resolving car tries before it gives up on a way around.
+constexpr int MaxAvoidingAttempts = 8;
+/// Seconds a car stands at a junction line (a red phase and most of a green one) before it looks for
+/// another way when there is no room beyond.
+constexpr double RerouteSeconds = 15.0;
+
+struct Context
+{
+    Car* pCar = nullptr;
+    TrafficGraph* pGraph = nullptr;
+    std::vector<Car*>* pCars = nullptr;
+    SafeTraffic* pTraffic = nullptr;
+    int index = -1;
+};
+
+bool ReadContext(Blackboard* pBlackboard, Context& context)
+{
+    return pBlackboard->GetData(RoadNetwork::Keys::Car, context.pCar) && context.pCar != nullptr &&
+           pBlackboard->GetData(RoadNetwork::Keys::GridGraph, context.pGraph) && context.pGraph != nullptr &&
+           pBlackboard->GetData(RoadNetwork::Keys::CarsVector, context.pCars) && context.pCars != nullptr &&
+           pBlackboard->GetData(RoadNetwork::Keys::SafeTraffic, context.pTraffic) &&
+           context.pTraffic != nullptr && pBlackboard->GetData(RoadNetwork::Keys::CarIndex, context.index) &&
+           context.index >= 0;
+}
+
+float Speed(const Car& car)
+{
+    return car.GetLinearVelocity().Magnitude();
+}
+
+int CellOf(const TrafficGraph& graph, const Car& car)
+{
+    return graph.GetNodeIdxAtWorldPos(car.GetPosition());
+}
+
+bool IsIntersection(const TrafficGraph& graph, int node)
+{
+    return node != invalid_node_index && graph.GetNode(node)->GetTerrainType() == TerrainType::Intersection;
+}
+
+bool IsOnRing(const TrafficGraph& graph, int node)
+{
+    const int columns = graph.GetNrOfColumns();
+    const int column = node % columns;
+    const int row = node / columns;
+    return row == 0 || row == graph.GetNrOfRows() - 1 || column == 0 || column == columns - 1;
+}
+
+/// Two intersection cells belong to the same 2 x 2 junction.
+bool IsSameJunction(const TrafficGraph& graph, int a, int b)
+{
+    const int columns = graph.GetNrOfColumns();
+    return std::abs(a % columns - b % columns) <= 1 && std::abs(a / columns - b / columns) <= 1;
+}
+
+Vector2D LaneDirection(const TrafficGraph& graph, int from, int to)
+{
+    return (graph.GetNodeWorldPos(to) - graph.GetNodeWorldPos(from)).GetNormalized();
+}
+
+/// Distance (world units) from the car to the line between route cells i and i + 1: to the first line
+/// along the car's lane, then a cell's length for every further cell.
+float DistanceToLine(const TrafficGraph& graph, const Car& car, const Route& route, int i)
+{
+    const Vector2D from = graph.GetNodeWorldPos(route.cells[0]);
+    const Vector2D to = graph.GetNodeWorldPos(route.cells[1]);
+    const Vector2D line = (from + to) * 0.5f;
+    const float first = Dot(line - car.GetPosition(), (to - from).GetNormalized());
+    return first + CellLength * static_cast<float>(i);
+}
+
+/// The direction the car steers to: towards its next path point beyond its own cell, else along its
+/// motion, else along its body.
+Vector2D SteeringDirection(const TrafficGraph& graph, const Car& car)
+{
+    const Vector2D position = car.GetPosition();
+    const int cell = graph.GetNodeIdxAtWorldPos(position);
+    for (const Vector2D& point : car.GetPath())
+    {
+        if (graph.GetNodeIdxAtWorldPos(point) == cell)
+            continue;
+        const Vector2D direction = point - position;
+        if (direction.MagnitudeSquared() > 0.01f)
+            return direction.GetNormalized();
+        break;
+    }
+    const Vector2D motion = car.GetDirection();
+    if (motion.MagnitudeSquared() > 0.f)
+        return motion;
+    return FromPolar(1.f, car.GetRotation());
+}
+
+/// How firmly another car is in a car's way, weakest first: ahead in the corridor in front of it,
+/// about to enter one of its next cells (moving in and within its headway of the line), waiting long
+/// enough to merge into one of them while this car can still stop, or on its route ahead.
+enum class Sighting
+{
+    None,
+    Corridor,
+    Entering,
+    LettingIn,
+    OnRoute,
+};
+
+/// Whether a ring car can still stop with its centre before the merge cell (at most StopMargin into
+/// it): a merging car, coming in from the side and driving on away from it, then passes clear of it.
+bool CanLetIn(const TrafficGraph& graph, const Car& ringCar, int mergeCell)
+{
+    const Route route = GetRoute(graph, ringCar);
+    for (int k = 1; k < route.size; ++k)
+        if (route.cells[static_cast<size_t>(k)] == mergeCell)
+            return Speed(ringCar) <= DistanceToLine(graph, ringCar, route, k - 1) + StopMargin;
+    return false;
+}
+
+/// A car that has stood at the line of a merge onto the ring for MergePatience.
+bool IsWaitingToMerge(const SafeTraffic& traffic, int index)
+{
+    const double since = traffic.GetMemory(index).waitsToMergeSince;
+    return since >= 0.0 && traffic.GetTime() - since >= MergePatience;
+}
+
+Sighting SeeInTheWay(const TrafficGraph& graph, const SafeTraffic& traffic, const Car& car,
+                     const Route& route, const Vector2D& heading, const Car& other, int otherIndex)
+{
+    const Vector2D offset = other.GetPosition() - car.GetPosition();
+    if (offset.MagnitudeSquared() > Lookahead2 || route.size == 0)
+        return Sighting::None;
+    const int cell = CellOf(graph, other);
+    for (int k = 1; k < route.size; ++k)
+        if (route.cells[static_cast<size_t>(k)] == cell)
+            return Sighting::OnRoute;
+    if (cell == route.cells[0])
+    {
+        const Vector2D forward =
+            route.size >= 2 ? LaneDirection(graph, route.cells[0], route.cells[1]) : heading;
+        return Dot(offset, forward) > 0.f ? Sighting::OnRoute : Sighting::None;
+    }
+    const Route otherRoute = GetRoute(graph, other);
+    if (otherRoute.size >= 2)
+    {
+        for (int k = 1; k < route.size; ++k)
+        {
+            if (route.cells[static_cast<size_t>(k)] != otherRoute.cells[1])
+                continue;
+            // Moving in and close enough to reach the cell within the headway.
+            const float distance = DistanceToLine(graph, other, otherRoute, 0);
+            const float speed = Speed(other);
+            if (speed >= StandingSpeed && distance < speed * HeadwaySeconds + CarRadius)
+                return Sighting::Entering;
+            // Ring traffic lets in, one at a time, a car that has waited at the merge long enough.
+            const int mergeCell = otherRoute.cells[1];
+            if (IsOnRing(graph, mergeCell) && !IsOnRing(graph, otherRoute.cells[0]) &&
+                IsWaitingToMerge(traffic, otherIndex) && CanLetIn(graph, car, mergeCell))
+                return Sighting::LettingIn;
+        }
+    }
+    const float along = Dot(offset, heading);
+    const bool inCorridor =
+        along > 0.f && along < CorridorLength && std::abs(Cross(heading, offset)) < CorridorHalfWidth;
+    return inCorridor ? Sighting::Corridor : Sighting::None;
+}
+
+/// The direction a car drives in: along the lane from its cell to its next one, else along its motion,
+/// else along its body.
+Vector2D LaneOf(const TrafficGraph& graph, const Car& car)
+{
+    const Route route = GetRoute(graph, car);
+    if (route.size >= 2)
+        return LaneDirection(graph, route.cells[0], route.cells[1]);
+    const Vector2D motion = car.GetDirection();
+    return motion.MagnitudeSquared() > 0.f ? motion : FromPolar(1.f, car.GetRotation());
+}
+
+/// Whether the car, braking now, stops with its centre at most CommitDepth beyond a line `distance`
+/// ahead (world units): braking at the blend's rate covers the speed times one second. A car that
+/// cannot is committed: it drives on rather than stopping across the line.
+bool CanStopBefore(const Car& car, float distance)
+{
+    return Speed(car) <= distance + CommitDepth;
+}
+
+/// Lowers the car's speed limit to `allowed` and records why. When the car is already faster than
+/// allowed it brakes fully: braking at the blend's rate is what every limit's room is measured for.
+void Limit(const Context& context, float allowed, const Car* pBlocker, WaitReason reason)
+{
+    float limit = Speed(*context.pCar) > allowed ? 0.f : allowed;
+    if (limit < CrawlSpeed)
+        limit = 0.f;
+    Car& car = *context.pCar;
+    // A car held by a car as well as by something else (a red light) records the car: the wait-for
+    // relation must not lose a waiting cycle behind a light.
+    const bool recordsOnlyTheCar = limit == 0.f && car.GetMaxLinearSpeed() == 0.f && pBlocker != nullptr &&
+                                   car.GetWaitingFor() == nullptr;
+    if (limit < car.GetMaxLinearSpeed() || recordsOnlyTheCar)
+    {
+        car.SetMaxLinearSpeed(limit);
+        car.SetWaitingFor(pBlocker);
+        context.pTraffic->GetMemory(context.index).reason = reason;
+    }
+}
+
+/// Holds the car before a line `distance` ahead (world units, to its centre). False when it is
+/// committed (CanStopBefore) and drives on.
+bool StopBefore(const Context& context, float distance, const Car* pBlocker, WaitReason reason)
+{
+    if (!CanStopBefore(*context.pCar, distance))
+        return false;
+    const float room = distance - CarRadius - StopMargin;
+    Limit(context, SafeSpeed(room, 0.f), pBlocker, reason);
+    return true;
+}
+
+bool HasRightOfWay(const Context& context)
+{
+    return context.pTraffic->GetTime() < context.pTraffic->GetMemory(context.index).rightOfWayUntil;
+}
+
+/// The part of a route inside one junction, from route cell `first` on, and the cell it leaves into
+/// (invalid_node_index when the route ends inside).
+struct JunctionPass
+{
+    std::array<int, 4> cells{};
+    int size = 0;
+    int exit = invalid_node_index;
+};
+
+JunctionPass GetJunctionPass(const TrafficGraph& graph, const Route& route, int first)
+{
+    JunctionPass pass;
+    int k = first;
+    while (k < route.size && IsIntersection(graph, route.cells[k]) && pass.size < 4)
+        pass.cells[static_cast<size_t>(pass.size++)] = route.cells[k++];
+    if (k < route.size && !IsIntersection(graph, route.cells[k]))
+        pass.exit = route.cells[k];
+    return pass;
+}
+
+bool Contains(const JunctionPass& pass, int cell)
+{
+    return std::find(pass.cells.begin(), pass.cells.begin() + pass.size, cell) !=
+           pass.cells.begin() + pass.size;
+}
+
+bool Overlaps(const JunctionPass& a, const JunctionPass& b)
+{
+    for (int i = 0; i < a.size; ++i)
+        if (Contains(b, a.cells[static_cast<size_t>(i)]))
+            return true;
+    return a.exit != invalid_node_index && a.exit == b.exit;
+}
+
+/// Whether both cells are approaches to a junction (outside one, with a connection into it): a car in
+/// `cell` then competes with one in `own` for the junction rather than filling the way beyond it.
+bool AreBothApproaches(const TrafficGraph& graph, int cell, int own)
+{
+    for (const int from : {cell, own})
+    {
+        bool entersJunction = false;
+        for (const GraphConnection* pConnection : graph.GetNodeConnections(from))
+            entersJunction = entersJunction || IsIntersection(graph, pConnection->GetTo());
+        if (!entersJunction || IsIntersection(graph, from))
+            return false;
+    }
+    return true;
+}
+
+/// A car that has stood at a junction's line on green for JunctionPatience.
+bool IsPatientAtJunction(const SafeTraffic& traffic, int index)
+{
+    const double since = traffic.GetMemory(index).waitsOnGreenSince;
+    return since >= 0.0 && traffic.GetTime() - since >= JunctionPatience;
+}
+
+/// No other car stands between `car` and the end of its cell along its lane.
+bool IsFirstInLane(const TrafficGraph& graph, const std::vector<Car*>& cars, const Car& car,
+                   const Route& route)
+{
+    const Vector2D lane = LaneDirection(graph, route.cells[0], route.cells[1]);
+    for (const Car* pOther : cars)
+    {
+        if (pOther != &car && CellOf(graph, *pOther) == route.cells[0] &&
+            Dot(pOther->GetPosition() - car.GetPosition(), lane) > 0.f)
+            return false;
+    }
+    return true;
+}
+
+/// The first junction entry on a route: index i with cell i outside and cell i + 1 inside a junction,
+/// or -1.
+int FindJunctionEntry(const TrafficGraph& graph, const Route& route)
+{
+    for (int i = 0; i + 1 < route.size; ++i)
+        if (!IsIntersection(graph, route.cells[i]) && IsIntersection(graph, route.cells[i + 1]))
+            return i;
+    return -1;
+}
+
+/// Why `car` may not enter the junction `pass` now: a car inside crossing its way, or no room beyond.
+/// Returns that car, or null when the way is clear.
+const Car* FindJunctionBlocker(const TrafficGraph& graph, const std::vector<Car*>& cars, const Car& car,
+                               const JunctionPass& pass)
+{
+    const int junctionCell = pass.cells[0];
+    int committed = 0;
+    const Car* pLastCommitted = nullptr;
+    for (const Car* pOther : cars)
+    {
+        if (pOther == &car)
+            continue;
+        const int cell = CellOf(graph, *pOther);
+        if (!IsIntersection(graph, cell) || !IsSameJunction(graph, cell, junctionCell))
+            continue;
+        const Route route = GetRoute(graph, *pOther);
+        const JunctionPass otherPass = GetJunctionPass(graph, route, 0);
+        if (!Overlaps(pass, otherPass))
+            continue;
+        // A car ahead in the junction whose remaining way is the rest of this car's way is followed, not
+        // waited for.
+        bool followsTheSameWay = false;
+        for (int k = 0; k < pass.size; ++k)
+        {
+            if (pass.cells[static_cast<size_t>(k)] != cell)
+                continue;
+            followsTheSameWay = otherPass.size == pass.size - k && otherPass.exit == pass.exit &&
+                                std::equal(otherPass.cells.begin(), otherPass.cells.begin() + otherPass.size,
+                                           pass.cells.begin() + k);
+        }
+        if (!followsTheSameWay)
+            return pOther;
+        if (otherPass.exit == pass.exit)
+        {
+            ++committed;
+            pLastCommitted = pOther;
+        }
+    }
+
+    if (pass.exit == invalid_node_index)
+        return nullptr;
+    // Room beyond the junction: from the line into the exit cell up to the rearmost car there or in the
+    // cell after it, counting how far a moving car gets in RoomLookSeconds.
+    const int last = pass.cells[static_cast<size_t>(pass.size - 1)];
+    const Vector2D lane = LaneDirection(graph, last, pass.exit);
+    const Vector2D line = (graph.GetNodeWorldPos(last) + graph.GetNodeWorldPos(pass.exit)) * 0.5f;
+    float free = 2.f * CellLength;
+    const Car* pRearmost = nullptr;
+    for (const Car* pOther : cars)
+    {
+        if (pOther == &car)
+            continue;
+        const Vector2D offset = pOther->GetPosition() - line;
+        const float along = Dot(offset, lane);
+        if (along < -CarRadius || along > 2.f * CellLength ||
+            std::abs(Cross(lane, offset)) > CellLength * 0.5f)
+            continue;
+        const int cell = CellOf(graph, *pOther);
+        if (IsIntersection(graph, cell))
+            continue; // still inside: counted above
+        const float reach = along + std::min(Speed(*pOther), JunctionSpeed) * RoomLookSeconds - CarRadius;
+        if (reach < free)
+        {
+            free = reach;
+            pRearmost = pOther;
+        }
+    }
+    if (free >= CarSpace * static_cast<float>(committed + 1))
+        return nullptr;
+    return pRearmost != nullptr ? pRearmost : pLastCommitted;
+}
+} // namespace
+
+SafeTraffic::SafeTraffic(const std::vector<Car*>& cars, const std::vector<TrafficLight>& lights,
+                         std::size_t nrOfCars, std::vector<RoadNetwork::RaisedConnection> planningRaise)
+    : m_Cars(cars), m_Lights(lights), m_PlanningRaise(std::move(planningRaise)), m_Memories(nrOfCars)
+{
+}
+
+const TrafficLight* SafeTraffic::FindLight(int fromNode, int toNode) const
+{
+    for (const TrafficLight& light : m_Lights)
+        if (light.fromNode == fromNode && light.toNode == toNode)
+            return &light;
+    return nullptr;
+}
+
+SafeTraffic::CarMemory& SafeTraffic::GetMemory(int carIndex)
+{
+    VEMOX_ASSERT(carIndex >= 0 && static_cast<size_t>(carIndex) < m_Memories.size() &&
+                 "<SafeTraffic::GetMemory>: invalid car index");
+    return m_Memories[static_cast<size_t>(carIndex)];
+}
+
+const SafeTraffic::CarMemory& SafeTraffic::GetMemory(int carIndex) const
+{
+    VEMOX_ASSERT(carIndex >= 0 && static_cast<size_t>(carIndex) < m_Memories.size() &&
+                 "<SafeTraffic::GetMemory>: invalid car index");
+    return m_Memories[static_cast<size_t>(carIndex)];
+}
+
+Route GetRoute(const TrafficGraph& graph, const Car& car)
+{
+    Route route;
+    const int cell = CellOf(graph, car);
+    if (cell == invalid_node_index)
+        return route;
+    route.cells[0] = cell;
+    route.size = 1;
+    for (const Vector2D& point : car.GetPath())
+    {
+        if (route.size == Route::MaxRouteCells)
+            break;
+        const int node = graph.GetNodeIdxAtWorldPos(point);
+        if (node != route.cells[static_cast<size_t>(route.size - 1)])
+            route.cells[static_cast<size_t>(route.size++)] = node;
+    }
+    return route;
+}
+
+float ArrivalTime(float distance, float v0, float topSpeed)
+{
+    if (distance <= 0.f)
+        return 0.f;
+    if (topSpeed <= 0.f)
+    {
+        // Braking to a stop covers v0 (times one second) at most.
+        if (v0 <= distance)
+            return FloatMax;
+        return static_cast<float>(-std::log(1.0 - static_cast<double>(distance) / v0));
+    }
+    // x(t) = V t + (v0 - V)(1 - e^-t) grows monotonically; x(t) >= V t - V bounds the search.
+    const double top = topSpeed;
+    const double start = v0;
+    const auto covered = [&](double t) { return top * t + (start - top) * (1.0 - std::exp(-t)); };
+    double low = 0.0;
+    double high = (distance + top) / top;
+    for (int i = 0; i < 40; ++i)
+    {
+        const double middle = 0.5 * (low + high);
+        (covered(middle) < distance ? low : high) = middle;
+    }
+    return static_cast<float>(high);
+}
+
+float SafeSpeed(float room, float leadSpeed)
+{
+    return std::max(0.f, room) / HeadwaySeconds + LeadSpeedShare * std::max(0.f, leadSpeed);
+}
+
+BehaviorState KeepSafeDistance(Blackboard* pBlackboard)
+{
+    Context context;
+    if (!ReadContext(pBlackboard, context))
+        return BehaviorState::Failure;
+    const TrafficGraph& graph = *context.pGraph;
+    const Car& car = *context.pCar;
+    const Route route = GetRoute(graph, car);
+    const Vector2D heading = SteeringDirection(graph, car);
+    const std::vector<Car*>& cars = *context.pCars;
+    const SafeTraffic& traffic = *context.pTraffic;
+
+    float allowed = FloatMax;
+    const Car* pBlocker = nullptr;
+    for (size_t i = 0; i < cars.size(); ++i)
+    {
+        const Car* pOther = cars[i];
+        if (pOther == &car)
+            continue;
+        const Sighting sighting =
+            SeeInTheWay(graph, traffic, car, route, heading, *pOther, static_cast<int>(i));
+        // A car that is not in this car's lane and holds back for this car itself is not waited for.
+        if (sighting == Sighting::None || (sighting != Sighting::OnRoute && pOther->GetWaitingFor() == &car))
+            continue;
+        // Two cars in each other's way: the one that has the other more firmly in its way waits (a car
+        // in its lane before one that merely crosses its corridor); on a tie the later in the cars'
+        // order. Both cars judge the pair alike.
+        const Sighting reverse = SeeInTheWay(graph, traffic, *pOther, GetRoute(graph, *pOther),
+                                             SteeringDirection(graph, *pOther), car, context.index);
+        const bool waits = reverse == Sighting::None || sighting > reverse ||
+                           (sighting == reverse && context.index > static_cast<int>(i));
+        if (!waits)
+            continue;
+        Vector2D offset = pOther->GetPosition() - car.GetPosition();
+        const float distance = offset.Normalize();
+        float room = distance - 2.f * CarRadius - MinGap;
+        float leadSpeed = Dot(pOther->GetLinearVelocity(), offset);
+        if (sighting == Sighting::OnRoute)
+        {
+            // A car in one of the next cells is followed at a distance only when it drives on along this
+            // car's way: straight on in the same lane, or at least a car's space beyond the point where
+            // this car comes into that cell. Otherwise (it crosses, turns, or comes along the lane that
+            // this car merges into) it keeps this car out of that cell, unless this car can no longer
+            // stop.
+            const int cell = CellOf(graph, *pOther);
+            for (int k = 1; k < route.size; ++k)
+            {
+                if (route.cells[static_cast<size_t>(k)] != cell)
+                    continue;
+                const int from = route.cells[static_cast<size_t>(k - 1)];
+                const Vector2D entry = (graph.GetNodeWorldPos(from) + graph.GetNodeWorldPos(cell)) * 0.5f;
+                const Vector2D laneIn = LaneDirection(graph, from, cell);
+                const Vector2D laneOn =
+                    k + 1 < route.size ? LaneDirection(graph, cell, route.cells[static_cast<size_t>(k + 1)])
+                                       : laneIn;
+                const bool isAligned = Dot(LaneOf(graph, *pOther), laneOn) > AlignedCos;
+                const bool isStraight = Dot(laneIn, laneOn) > AlignedCos;
+                const bool isBeyond = Dot(pOther->GetPosition() - entry, laneOn) >= EntryClearance;
+                const float lineDistance = DistanceToLine(graph, car, route, k - 1);
+                if (!(isAligned && (isStraight || isBeyond)) && CanStopBefore(car, lineDistance))
+                {
+                    room = std::min(room, lineDistance - CarRadius - StopMargin);
+                    leadSpeed = 0.f;
+                }
+                break;
+            }
+        }
+        if (sighting == Sighting::Entering)
+        {
+            // Keep out of the cell that the other car comes into, unless this car can no longer stop.
+            const int cell = GetRoute(graph, *pOther).cells[1];
+            for (int k = 1; k < route.size; ++k)
+            {
+                if (route.cells[static_cast<size_t>(k)] != cell)
+                    continue;
+                const float lineDistance = DistanceToLine(graph, car, route, k - 1);
+                if (CanStopBefore(car, lineDistance))
+                {
+                    room = std::min(room, lineDistance - CarRadius - StopMargin);
+                    leadSpeed = 0.f;
+                }
+                break;
+            }
+        }
+        if (sighting == Sighting::LettingIn)
+        {
+            // Stop with the centre before the merge cell, whatever the waiting car's position beside it.
+            const int mergeCell = GetRoute(graph, *pOther).cells[1];
+            for (int k = 1; k < route.size; ++k)
+                if (route.cells[static_cast<size_t>(k)] == mergeCell)
+                    room = DistanceToLine(graph, car, route, k - 1) - StopMargin;
+            leadSpeed = 0.f;
+        }
+        const float speed = SafeSpeed(room, leadSpeed);
+        if (speed < allowed)
+        {
+            allowed = speed;
+            pBlocker = pOther;
+        }
+    }
+    if (pBlocker != nullptr)
+        Limit(context, allowed, pBlocker, WaitReason::Following);
+    return BehaviorState::Success;
+}
+
+BehaviorState StopForRedLight(Blackboard* pBlackboard)
+{
+    Context context;
+    if (!ReadContext(pBlackboard, context))
+        return BehaviorState::Failure;
+    const TrafficGraph& graph = *context.pGraph;
+    const Car& car = *context.pCar;
+    const Route route = GetRoute(graph, car);
+    for (int i = 0; i + 1 < route.size; ++i)
+    {
+        const TrafficLight* pLight = context.pTraffic->FindLight(route.cells[static_cast<size_t>(i)],
+                                                                 route.cells[static_cast<size_t>(i + 1)]);
+        if (pLight == nullptr)
+            continue;
+        const float distance = DistanceToLine(graph, car, route, i);
+        if (distance > Lookahead)
+            break;
+        bool isRedOnArrival = pLight->isRed;
+        if (!isRedOnArrival)
+        {
+            // The light shows how long its green lasts (as an amber light would): a car that would cross
+            // the line after it turns red stops while it still can.
+            const float greenLeft = pLight->duration - pLight->timer;
+            const float speed = Speed(car);
+            const float arrival = ArrivalTime(
+                distance, speed, std::max(std::min(car.GetMaxLinearSpeed(), JunctionSpeed), speed));
+            isRedOnArrival = arrival + AmberMargin > greenLeft;
+        }
+        if (isRedOnArrival)
+            StopBefore(context, distance, nullptr, WaitReason::Light);
+        break;
+    }
+    return BehaviorState::Success;
+}
+
+BehaviorState KeepJunctionClear(Blackboard* pBlackboard)
+{
+    Context context;
+    if (!ReadContext(pBlackboard, context))
+        return BehaviorState::Failure;
+    const TrafficGraph& graph = *context.pGraph;
+    const Car& car = *context.pCar;
+    const Route route = GetRoute(graph, car);
+    const int entry = FindJunctionEntry(graph, route);
+    if (entry < 0 || HasRightOfWay(context))
+        return BehaviorState::Success;
+    const float distance = DistanceToLine(graph, car, route, entry);
+    if (distance > Lookahead || !CanStopBefore(car, distance))
+        return BehaviorState::Success; // far away, or committed
+    const JunctionPass pass = GetJunctionPass(graph, route, entry + 1);
+    const std::vector<Car*>& cars = *context.pCars;
+
+    const Car* pBlocker = FindJunctionBlocker(graph, cars, car, pass);
+    // A car that has stood at the line for RerouteSeconds and finds no room beyond takes another way:
+    // to its destination if there is one, else elsewhere (giving the trip up). A jam ahead is something
+    // a driver goes around.
+    SafeTraffic& traffic = *context.pTraffic;
+    SafeTraffic::CarMemory& memory = traffic.GetMemory(context.index);
+    const bool standsAtTheLine = entry == 0 && Speed(car) < StandingSpeed && distance < ContenderDistance;
+    if (!standsAtTheLine)
+        memory.standsAtLineSince = -1.0;
+    else if (memory.standsAtLineSince < 0.0)
+        memory.standsAtLineSince = traffic.GetTime();
+    // Waiting on green is what makes a car patient: then cars from other approaches let it go first.
+    const TrafficLight* pOwnLight = traffic.FindLight(route.cells[static_cast<size_t>(entry)],
+                                                      route.cells[static_cast<size_t>(entry + 1)]);
+    if (!standsAtTheLine || (pOwnLight != nullptr && pOwnLight->isRed))
+        memory.waitsOnGreenSince = -1.0;
+    else if (memory.waitsOnGreenSince < 0.0)
+        memory.waitsOnGreenSince = traffic.GetTime();
+    const bool waitsForRoom = pBlocker != nullptr && !IsIntersection(graph, CellOf(graph, *pBlocker));
+    if (waitsForRoom && standsAtTheLine && traffic.GetTime() - memory.standsAtLineSince >= RerouteSeconds)
+    {
+        memory.standsAtLineSince = traffic.GetTime();
+        if (PlanPathAvoiding(pBlackboard, pass.exit, true))
+            traffic.CountReroute();
+    }
+
+    if (pBlocker == nullptr)
+    {
+        // Cars about to enter from other approaches with overlapping ways: the one that is committed, or
+        // else the one that has waited on green for JunctionPatience, or else the one with fewer junction
+        // cells to cross, or else the one earlier in the cars' order goes first, provided that its own way
+        // is clear. Every car orders the same pair the same way.
+        for (size_t i = 0; i < cars.size() && pBlocker == nullptr; ++i)
+        {
+            const Car* pOther = cars[i];
+            if (pOther == &car)
+                continue;
+            const Route otherRoute = GetRoute(graph, *pOther);
+            if (otherRoute.size < 2 || otherRoute.cells[0] == route.cells[static_cast<size_t>(entry)] ||
+                IsIntersection(graph, otherRoute.cells[0]) || !IsIntersection(graph, otherRoute.cells[1]) ||
+                !IsSameJunction(graph, otherRoute.cells[1], pass.cells[0]))
+                continue;
+            const float otherDistance = DistanceToLine(graph, *pOther, otherRoute, 0);
+            if (otherDistance > ContenderDistance || !IsFirstInLane(graph, cars, *pOther, otherRoute))
+                continue;
+            const JunctionPass otherPass = GetJunctionPass(graph, otherRoute, 1);
+            if (!Overlaps(pass, otherPass))
+                continue;
+            const bool otherCommitted = !CanStopBefore(*pOther, otherDistance);
+            if (!otherCommitted)
+            {
+                const TrafficLight* pLight =
+                    context.pTraffic->FindLight(otherRoute.cells[0], otherRoute.cells[1]);
+                if (pLight != nullptr && pLight->isRed)
+                    continue;
+                const bool isOtherPatient = IsPatientAtJunction(traffic, static_cast<int>(i));
+                const bool otherFirst =
+                    isOtherPatient != IsPatientAtJunction(traffic, context.index)
+                        ? isOtherPatient
+                        : otherPass.size < pass.size ||
+                              (otherPass.size == pass.size && static_cast<int>(i) < context.index);
+                if (!otherFirst)
+                    continue;
+                // A patient car is let go first even while cars inside still cross its way, so that the
+                // junction drains for it; one without room beyond is not waited for.
+                const Car* pOtherBlocker = FindJunctionBlocker(graph, cars, *pOther, otherPass);
+                if (pOtherBlocker != nullptr &&
+                    !(isOtherPatient && IsIntersection(graph, CellOf(graph, *pOtherBlocker))))
+                    continue;
+            }
+            pBlocker = pOther;
+        }
+    }
+    if (pBlocker != nullptr)
+        StopBefore(context, distance, pBlocker, WaitReason::Junction);
+    return BehaviorState::Success;
+}
+
+BehaviorState YieldBeforeMerging(Blackboard* pBlackboard)
+{
+    Context context;
+    if (!ReadContext(pBlackboard, context))
+        return BehaviorState::Failure;
+    const TrafficGraph& graph = *context.pGraph;
+    const Car& car = *context.pCar;
+    const Route route = GetRoute(graph, car);
+    int merge = -1;
+    for (int k = 1; k < route.size && merge < 0; ++k)
+        if (IsOnRing(graph, route.cells[static_cast<size_t>(k)]) &&
+            !IsOnRing(graph, route.cells[static_cast<size_t>(k - 1)]))
+            merge = k;
+    SafeTraffic& traffic = *context.pTraffic;
+    SafeTraffic::CarMemory& memory = traffic.GetMemory(context.index);
+    const float distance = merge < 0 ? FloatMax : DistanceToLine(graph, car, route, merge - 1);
+    if (merge != 1 || Speed(car) >= StandingSpeed || distance > ContenderDistance ||
+        !IsFirstInLane(graph, *context.pCars, car, route))
+        memory.waitsToMergeSince = -1.0;
+    else if (memory.waitsToMergeSince < 0.0)
+        memory.waitsToMergeSince = traffic.GetTime();
+    if (merge < 0 || HasRightOfWay(context) || distance > Lookahead || !CanStopBefore(car, distance))
+        return BehaviorState::Success;
+
+    // After MergePatience at the line, ring cars that can still stop let this car in (and treat it as in
+    // their way); only those that can no longer stop are waited for.
+    const bool isLetIn = IsWaitingToMerge(traffic, context.index);
+    const int mergeCell = route.cells[static_cast<size_t>(merge)];
+    const Vector2D mergePoint = graph.GetNodeWorldPos(mergeCell);
+    // Time to get into the merge cell and a car's space beyond its centre.
+    const float ownTime =
+        ArrivalTime(distance + CellLength * 0.5f + CarSpace, Speed(car), RingSpeed) + MergeGapSeconds;
+    const Car* pThreat = nullptr;
+    float threatTime = FloatMax;
+    for (const Car* pOther : *context.pCars)
+    {
+        if (pOther == &car)
+            continue;
+        const Route otherRoute = GetRoute(graph, *pOther);
+        if (otherRoute.size < 2 || !IsOnRing(graph, otherRoute.cells[0]) || otherRoute.cells[0] == mergeCell)
+            continue;
+        int mergeIndex = -1;
+        for (int k = 1; k < std::min(otherRoute.size, 4) && mergeIndex < 0; ++k)
+            if (otherRoute.cells[static_cast<size_t>(k)] == mergeCell)
+                mergeIndex = k;
+        if (mergeIndex < 0)
+            continue;
+        // A ring car that can no longer stop before the merge cell is always waited for; the others let in
+        // a car that has waited long enough; before that, the gap to each of them must be large enough,
+        // also to one that stands now but may start at any moment.
+        const bool canLetIn = CanLetIn(graph, *pOther, mergeCell);
+        if (canLetIn && isLetIn)
+            continue;
+        const float otherDistance = (mergePoint - pOther->GetPosition()).Magnitude();
+        const float otherSpeed = Speed(*pOther);
+        // A ring car moving in within its headway of the merge cell is about to enter it; one standing
+        // at the merge cell's edge goes first as soon as it moves.
+        const bool isEntering =
+            otherSpeed >= StandingSpeed && DistanceToLine(graph, *pOther, otherRoute, mergeIndex - 1) <
+                                               otherSpeed * HeadwaySeconds + CarRadius;
+        const float otherTime = !canLetIn || isEntering ? 0.f
+                                : otherSpeed < StandingSpeed
+                                    ? (otherDistance < CellLength + CarSpace ? 0.f : FloatMax)
+                                    : otherDistance / otherSpeed;
+        if (otherTime < ownTime && otherTime < threatTime)
+        {
+            threatTime = otherTime;
+            pThreat = pOther;
+        }
+    }
+    if (pThreat != nullptr)
+        StopBefore(context, distance, pThreat, WaitReason::Merge);
+    return BehaviorState::Success;
+}
+
+BehaviorState ResolveWaitingCycle(Blackboard* pBlackboard)
+{
+    Context context;
+    if (!ReadContext(pBlackboard, context))
+        return BehaviorState::Failure;
+    Car& car = *context.pCar;
+    SafeTraffic& traffic = *context.pTraffic;
+    SafeTraffic::CarMemory& memory = traffic.GetMemory(context.index);
+    const std::vector<Car*>& cars = *context.pCars;
+    const double now = traffic.GetTime();
+    // Creeping up in a queue is no progress: only a car's length is.
+    if (memory.progressTime < 0.0 ||
+        (car.GetPosition() - memory.progressPoint).MagnitudeSquared() > CarSpace * CarSpace)
+    {
+        memory.progressPoint = car.GetPosition();
+        memory.progressTime = now;
+    }
+
+    // Follow the wait-for relation from this car; a cycle comes back to it.
+    bool isInCycle = false;
+    const Car* pCurrent = car.GetWaitingFor();
+    for (size_t steps = 0; steps < cars.size() && pCurrent != nullptr && !isInCycle; ++steps)
+    {
+        isInCycle = pCurrent == &car;
+        pCurrent = pCurrent->GetWaitingFor();
+    }
+    if (!isInCycle)
+        return BehaviorState::Success;
+
+    // The cycle has lasted beyond the bound when no car in it has made progress for that long. The car that
+    // breaks it: one held at a junction (another way out frees it), else one held at a merge, else one
+    // held behind a car; the first in the cars' order among those. Every car of the cycle makes the same
+    // choice.
+    const auto rank = [](WaitReason reason) {
+        return reason == WaitReason::Junction ? 0 : reason == WaitReason::Merge ? 1 : 2;
+    };
+    int chosen = -1;
+    int chosenRank = 3;
+    bool hasLasted = true;
+    pCurrent = &car;
+    do
+    {
+        const int index = static_cast<int>(std::find(cars.begin(), cars.end(), pCurrent) - cars.begin());
+        const SafeTraffic::CarMemory& member = traffic.GetMemory(index);
+        hasLasted = hasLasted && member.progressTime >= 0.0 && now - member.progressTime >= CycleBound;
+        const int memberRank = rank(member.reason);
+        if (memberRank < chosenRank || (memberRank == chosenRank && index < chosen))
+        {
+            chosen = index;
+            chosenRank = memberRank;
+        }
+        pCurrent = pCurrent->GetWaitingFor();
+    } while (pCurrent != &car);
+    if (chosen != context.index || !hasLasted)
+        return BehaviorState::Success;
+
+    traffic.CountResolution();
+    // A next resolution by this car needs another full bound.
+    memory.progressTime = now;
+    // A car held behind another, or for room beyond a junction, plans a way around that car's cell; a
+    // car that yields to one with priority (or finds no way around) takes the right of way.
+    const TrafficGraph& graph = *context.pGraph;
+    const int blockedCell = CellOf(graph, *car.GetWaitingFor());
+    const bool isBeyond = memory.reason == WaitReason::Following ||
+                          (memory.reason == WaitReason::Junction && !IsIntersection(graph, blockedCell) &&
+                           !AreBothApproaches(graph, blockedCell, CellOf(graph, car)));
+    if (isBeyond && PlanPathAvoiding(pBlackboard, blockedCell, true))
+        CarBehavior::SeekNextPathPoint(pBlackboard);
+    else
+        memory.rightOfWayUntil = now + RightOfWaySeconds;
+    return BehaviorState::Success;
+}
+
+namespace
+{
+/// Raises connection costs for the length of one search and then puts back exactly what was there
+/// (a light may have set a cost, so no fixed value is assumed).
+class SearchCosts
+{
+public:
+    explicit SearchCosts(TrafficGraph& graph) : m_Graph(graph) {}
+    ~SearchCosts()
+    {
+        for (auto it = m_Saved.rbegin(); it != m_Saved.rend(); ++it)
+            it->first->SetCost(it->second);
+    }
+    SearchCosts(const SearchCosts&) = delete;
+    SearchCosts& operator=(const SearchCosts&) = delete;
+
+    void Set(int from, int to, float cost)
+    {
+        if (GraphConnection* pConnection = m_Graph.GetConnection(from, to))
+        {
+            m_Saved.emplace_back(pConnection, pConnection->GetCost());
+            pConnection->SetCost(cost);
+        }
+    }
+    /// Every connection into `node`.
+    void SetInto(int node, float cost, bool add)
+    {
+        const int columns = m_Graph.GetNrOfColumns();
+        const int neighbours[] = {node - columns, node + columns, node % columns > 0 ? node - 1 : -1,
+                                  node % columns < columns - 1 ? node + 1 : -1};
+        for (const int neighbour : neighbours)
+        {
+            if (neighbour < 0 || neighbour >= m_Graph.GetNrOfNodes())
+                continue;
+            if (GraphConnection* pConnection = m_Graph.GetConnection(neighbour, node))
+                Set(neighbour, node, add ? pConnection->GetCost() + cost : cost);
+        }
+    }
+
+private:
+    TrafficGraph& m_Graph;
+    std::vector<std::pair<GraphConnection*, float>> m_Saved;
+};
+
+/// The costs a safe car plans with: the junctions' inner connections raised to raisedCost, and JamCost
+/// for every standing car in a cell, so that paths keep clear of queues where they can.
+void RaiseSafeSearchCosts(SearchCosts& costs, const TrafficGraph& graph, const SafeTraffic& traffic,
+                          const std::vector<Car*>& cars, const Car& car, float raisedCost)
+{
+    for (const RoadNetwork::RaisedConnection& raised : traffic.GetPlanningRaise())
+        costs.Set(raised.fromNode, raised.toNode, raisedCost);
+    for (const Car* pOther : cars)
+    {
+        const int cell = CellOf(graph, *pOther);
+        if (pOther != &car && cell != invalid_node_index && Speed(*pOther) < StandingSpeed)
+            costs.SetInto(cell, JamCost, true);
+    }
+}
+
+/// A path that passes all four cells of a junction in a row.
+bool HasUTurn(const TrafficGraph& graph, const std::vector<GridTerrainNode*>& nodes)
+{
+    int inJunction = 0;
+    for (const GridTerrainNode* pNode : nodes)
+    {
+        inJunction = IsIntersection(graph, pNode->GetIndex()) ? inJunction + 1 : 0;
+        if (inJunction == 4)
+            return true;
+    }
+    return false;
+}
+
+void SetPath(const TrafficGraph& graph, Car& car, const std::vector<GridTerrainNode*>& nodes)
+{
+    Car::Path path;
+    for (const GridTerrainNode* pNode : nodes)
+        path.push_back(graph.GetNodeWorldPos(pNode->GetIndex()));
+    car.SetPath(path);
+    car.SetDestination(path.back());
+}
+} // namespace
+
+BehaviorState PlanPathAroundJams(Blackboard* pBlackboard)
+{
+    Context context;
+    Heuristic pHeuristic = nullptr;
+    if (!ReadContext(pBlackboard, context) ||
+        !pBlackboard->GetData(RoadNetwork::Keys::Heuristic, pHeuristic) || pHeuristic == nullptr)
+        return BehaviorState::Failure;
+    TrafficGraph& graph = *context.pGraph;
+    Car& car = *context.pCar;
+    const int start = CellOf(graph, car);
+    if (start == invalid_node_index)
+        return BehaviorState::Failure;
+    // The destination is drawn as the documented planner draws it, but never inside a junction: a trip
+    // that ends there makes the car stand in the junction's way while it plans the next one.
+    int goal = 0;
+    do
+    {
+        do
+        {
+            goal = rand() % graph.GetNrOfNodes();
+        } while (goal == start);
+    } while (graph.GetNode(goal)->GetTerrainType() != TerrainType::Default);
+
+    // A U-turn inside a junction crosses every stream of it: when the path makes one, it is planned
+    // again with the raise doubled, which makes going round a block cheaper.
+    std::vector<GridTerrainNode*> nodes;
+    for (const float raisedCost : {RoadNetwork::RaisedCost, 2.f * RoadNetwork::RaisedCost})
+    {
+        SearchCosts costs(graph);
+        RaiseSafeSearchCosts(costs, graph, *context.pTraffic, *context.pCars, car, raisedCost);
+        AStar<GridTerrainNode, GraphConnection> pathfinder(&graph, pHeuristic);
+        nodes = pathfinder.FindPath(graph.GetNode(start), graph.GetNode(goal));
+        if (!HasUTurn(graph, nodes))
+            break;
+    }
+    if (nodes.empty())
+        return BehaviorState::Failure;
+    SetPath(graph, car, nodes);
+    return BehaviorState::Success;
+}
+
+bool PlanPathAvoiding(Blackboard* pBlackboard, int avoidedNode, bool mayChangeDestination)
+{
+    Context context;
+    Heuristic pHeuristic = nullptr;
+    if (!ReadContext(pBlackboard, context) ||
+        !pBlackboard->GetData(RoadNetwork::Keys::Heuristic, pHeuristic) || pHeuristic == nullptr)
+        return false;
+    TrafficGraph& graph = *context.pGraph;
+    Car& car = *context.pCar;
+    const int start = CellOf(graph, car);
+    if (start == invalid_node_index || start == avoidedNode)
+        return false;
+
+    // The car's own destination first; when every way there leads through the avoided cell, random
+    // road nodes in turn.
+    std::vector<GridTerrainNode*> nodes;
+    {
+        SearchCosts costs(graph);
+        RaiseSafeSearchCosts(costs, graph, *context.pTraffic, *context.pCars, car, 2.f * RoadNetwork::RaisedCost);
+        costs.SetInto(avoidedNode, AvoidedCost, false);
+        AStar<GridTerrainNode, GraphConnection> pathfinder(&graph, pHeuristic);
+        int goal = graph.GetNodeIdxAtWorldPos(car.GetDestination());
+        const int attempts = mayChangeDestination ? MaxAvoidingAttempts : 1;
+        for (int attempt = 0; attempt < attempts; ++attempt)
+        {
+            while (goal == start || goal == avoidedNode || goal == invalid_node_index ||
+                   graph.GetNode(goal)->GetTerrainType() != TerrainType::Default)
+                goal = rand() % graph.GetNrOfNodes();
+            nodes = pathfinder.FindPath(graph.GetNode(start), graph.GetNode(goal));
+            const bool avoids = std::none_of(nodes.begin(), nodes.end(),
+                                             [avoidedNode](const GridTerrainNode* pNode)
+                                             { return pNode->GetIndex() == avoidedNode; });
+            if (nodes.size() >= 2 && avoids)
+                break;
+            nodes.clear();
+            goal = invalid_node_index;
+        }
+    }
+    if (nodes.empty())
+        return false;
+    SetPath(graph, car, nodes);
+    return true;
+}
+
+IBehavior* CreateSafeBehaviorRoot()
+{
+    using namespace CarBehavior;
+    return new BehaviorSelector({
+        new BehaviorSequence({
+            new BehaviorSelector({
+                new BehaviorSequence({
+                    new BehaviorConditional(IsAtDestination),
+                    new BehaviorAction(PlanPathAroundJams),
+                    new BehaviorAction(SeekNextPathPoint),
+                }),
+                new BehaviorSequence({
+                    new BehaviorConditional(HasReachedNextPathPoint),
+                    new BehaviorAction(SeekNextPathPoint),
+                }),
+                new BehaviorAction(SeekNextPathPoint),
+            }),
+            new BehaviorAction(SetSpeedFromRoad),
+            new BehaviorAction(KeepSafeDistance),
+            new BehaviorAction(StopForRedLight),
+            new BehaviorAction(KeepJunctionClear),
+            new BehaviorAction(YieldBeforeMerging),
+            new BehaviorAction(ResolveWaitingCycle),
+        }),
+        // Without a path there is nowhere to go.
+        new BehaviorAction(StopCar),
+    });
+}
+} // namespace SafeDriving

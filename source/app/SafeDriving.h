@@ -1,0 +1,140 @@
+// The safe driver: a second behaviour tree for the car that keeps dense traffic flowing. It follows at
+// a distance that always lets it stop, anticipates lights, keeps junctions clear, yields before
+// merging, and resolves (and counts) a cycle of cars waiting on each other as a last resort.
+#pragma once
+
+#include "RoadNetwork.h"
+#include "TrafficLight.h"
+#include "TrafficTypes.h"
+#include "framework/VemoxAI/DecisionMaking/BehaviorTree.h"
+#include "framework/VemoxAI/DecisionMaking/Blackboard.h"
+#include "framework/VemoxCore/VemoxMath.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+class Car;
+
+namespace SafeDriving
+{
+/// Why a safe car holds back in its latest update; recorded together with the car it waits for.
+enum class WaitReason : std::uint8_t
+{
+    None,
+    Following, ///< a car ahead on its route or in its way
+    Light,     ///< a red light, or one that will be red when it gets there
+    Junction,  ///< no room beyond the junction, or a car with priority inside or at it
+    Merge,     ///< ring traffic that has priority at the merge ahead
+};
+
+/// What the safe cars of one simulation share: the simulated clock, the traffic lights they read, a
+/// small memory per car and the count of waiting cycles resolved. Owned by the application; every safe
+/// car's blackboard points at it.
+class SafeTraffic
+{
+public:
+    /// cars and lights are the application's vectors (borrowed; they must outlive this object); nrOfCars
+    /// the number of cars the application spawns; planningRaise the city's connections raised for a search.
+    SafeTraffic(const std::vector<Car*>& cars, const std::vector<TrafficLight>& lights, std::size_t nrOfCars,
+                std::vector<RoadNetwork::RaisedConnection> planningRaise);
+
+    /// Advances the clock by one simulation step (seconds); called before the cars update.
+    void Advance(float deltaTime) { m_Time += deltaTime; }
+    /// Simulated seconds since the start.
+    double GetTime() const { return m_Time; }
+
+    const std::vector<Car*>& GetCars() const { return m_Cars; }
+    const std::vector<TrafficLight>& GetTrafficLights() const { return m_Lights; }
+    const std::vector<RoadNetwork::RaisedConnection>& GetPlanningRaise() const { return m_PlanningRaise; }
+    /// The light guarding fromNode -> toNode, or null.
+    const TrafficLight* FindLight(int fromNode, int toNode) const;
+
+    /// Per car: what held it back in its latest update, its last progress, and since when it has
+    /// waited at a junction's line or a merge.
+    struct CarMemory
+    {
+        WaitReason reason = WaitReason::None;
+        Vemox::Vector2D progressPoint;   ///< where the car was when it last moved a car's length
+        double progressTime = -1.0;      ///< seconds; when that was (negative before the first update)
+        double rightOfWayUntil = -1.0;   ///< seconds; granted by a resolution
+        double standsAtLineSince = -1.0; ///< seconds; since when it stands at a junction's line
+        double waitsToMergeSince = -1.0; ///< seconds; since when it stands at a merge onto the ring
+        double waitsOnGreenSince = -1.0; ///< seconds; since when it stands at a junction's line on green
+    };
+    /// carIndex: the car's index in the application's cars.
+    CarMemory& GetMemory(int carIndex);
+    const CarMemory& GetMemory(int carIndex) const;
+
+    /// Waiting cycles that lasted beyond the bound and were broken.
+    int GetCyclesResolved() const { return m_CyclesResolved; }
+    void CountResolution() { ++m_CyclesResolved; }
+    /// Cars that took another way because the cell beyond a junction stayed full.
+    int GetReroutes() const { return m_Reroutes; }
+    void CountReroute() { ++m_Reroutes; }
+
+private:
+    const std::vector<Car*>& m_Cars;
+    const std::vector<TrafficLight>& m_Lights;
+    std::vector<RoadNetwork::RaisedConnection> m_PlanningRaise;
+    std::vector<CarMemory> m_Memories;
+    double m_Time = 0.0;
+    int m_CyclesResolved = 0;
+    int m_Reroutes = 0;
+};
+
+/// The cells a car is about to drive through: its own cell, then the cells of its path points (repeats
+/// dropped), at most MaxRouteCells.
+struct Route
+{
+    static constexpr int MaxRouteCells = 9; ///< the look-ahead, a junction and the cell beyond
+    std::array<int, MaxRouteCells> cells{};
+    int size = 0;
+};
+Route GetRoute(const TrafficGraph& graph, const Car& car);
+
+/// Seconds to cover distance (world units) from speed v0 when the steering blends the velocity towards
+/// topSpeed at the car's rate (a fraction deltaTime per step: e-folding time 1 s).
+float ArrivalTime(float distance, float v0, float topSpeed);
+
+/// The highest speed from which the car can still brake to a stop `room` world units ahead, given the
+/// speed `leadSpeed` at which what it approaches moves away from it: both brake at the blend's rate.
+float SafeSpeed(float room, float leadSpeed);
+
+/// Draws a random road destination outside the junctions and plans an A* path there with the
+/// documented raise and a cost for every car standing in a cell (paths keep clear of queues); a path
+/// with a U-turn inside a junction is planned again with the raise doubled.
+Vemox::BehaviorState PlanPathAroundJams(Vemox::Blackboard* pBlackboard);
+/// Keeps a speed-dependent distance to every car ahead on the route or in the car's way (judged from
+/// routes and the direction the car steers to, never from relative velocity), and keeps out of a cell
+/// that a car crosses or moves into. Of two cars that would wait on each other, the one that has the
+/// other more firmly in its way waits, on a tie the later in the cars' order.
+Vemox::BehaviorState KeepSafeDistance(Vemox::Blackboard* pBlackboard);
+/// Stops before a light that is red, or that will be red when the car gets there, unless the car can
+/// no longer stop before the line.
+Vemox::BehaviorState StopForRedLight(Vemox::Blackboard* pBlackboard);
+/// Enters a junction only when the cell beyond it has room, no car inside crosses its way, and no car
+/// entering at the same time has priority (committed, then patient, then fewer junction cells, then
+/// earlier in the cars' order). A car that waits for room for RerouteSeconds takes another way.
+Vemox::BehaviorState KeepJunctionClear(Vemox::Blackboard* pBlackboard);
+/// Before merging onto the ring, waits for a gap in the ring traffic that rules out contact; after
+/// MergePatience at the line, ring cars that can still stop let it in.
+Vemox::BehaviorState YieldBeforeMerging(Vemox::Blackboard* pBlackboard);
+/// Last resort: when the car sits in a cycle of cars that wait on each other and none of them has moved
+/// a car's length for CycleBound, one car of the cycle (a fixed choice) replans around the car it waits for,
+/// or, at a merge or without another way, takes the right of way for RightOfWaySeconds. Counted.
+Vemox::BehaviorState ResolveWaitingCycle(Vemox::Blackboard* pBlackboard);
+/// Plans a path from the car's cell that keeps out of avoidedNode: to the car's destination, or, when
+/// every way there leads through that node and mayChangeDestination, to one of a few random road
+/// nodes. False when none was found (the car's path is then unchanged).
+bool PlanPathAvoiding(Vemox::Blackboard* pBlackboard, int avoidedNode, bool mayChangeDestination);
+
+/// Simulated seconds that a waiting cycle must last before it is resolved.
+constexpr double CycleBound = 5.0;
+/// Simulated seconds for which the resolving car ignores the yield rules.
+constexpr double RightOfWaySeconds = 4.0;
+
+/// The root of the safe car's tree: plan or advance along the path, then speed from the road and every
+/// limit in turn. Ownership passes to the caller.
+Vemox::IBehavior* CreateSafeBehaviorRoot();
+} // namespace SafeDriving

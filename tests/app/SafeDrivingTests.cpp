@@ -1,0 +1,288 @@
+// The safe driver on hand-arranged situations: braking arithmetic, cars at rest facing each other, a
+// standing car ahead, a light about to turn red, a full cell beyond a junction, a merge onto the ring,
+// a cycle of waiting cars, and reproducible runs.
+#include "app/Car.h"
+#include "app/SafeDriving.h"
+#include "app/TrafficMonitor.h"
+#include "framework/Physics/RigidBody.h"
+#include "headless/HeadlessSimulation.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <initializer_list>
+#include <memory>
+
+using namespace Vemox;
+
+namespace
+{
+constexpr float FrameTime = 1.f / 60.f;
+
+Vector2D CellCentre(int node)
+{
+    return {static_cast<float>(node % 20) * 15.f + 7.5f, static_cast<float>(node / 20) * 15.f + 7.5f};
+}
+
+/// The blend of the car's steering from v towards 0, one frame: what braking is.
+float BrakeOneFrame(float speed)
+{
+    return speed - speed * FrameTime;
+}
+
+/// A simulation of `nrOfCars` cars of one driver model, the cars to be arranged by hand.
+class Scene
+{
+public:
+    Scene(int nrOfCars, DriverModel driver, unsigned int seed = 5)
+    {
+        srand(seed);
+        m_pSimulation = std::make_unique<HeadlessSimulation>(
+            HeadlessSimulation::Options{nrOfCars, false, false, driver, RoadNetwork::LightPhase});
+    }
+    App_TrafficSimulation& App() { return m_pSimulation->GetApp(); }
+    Car& CarAt(size_t i) { return *App().GetCars()[i]; }
+
+    /// Puts car i at `position` with body angle `angle`, velocity `velocity` and a path through the
+    /// centres of `nodes` (its destination the last one).
+    void Place(size_t i, const Vector2D& position, float angle, const Vector2D& velocity,
+               std::initializer_list<int> nodes)
+    {
+        Car& car = CarAt(i);
+        car.GetRigidBody()->SetTransform(position, angle);
+        car.SetLinearVelocity(velocity);
+        car.SetMaxLinearSpeed(velocity.Magnitude());
+        Car::Path path;
+        for (const int node : nodes)
+            path.push_back(CellCentre(node));
+        car.SetPath(path);
+        car.SetDestination(path.back());
+    }
+    /// Takes car i out of the traffic's decisions: it stands where it is put.
+    void Park(size_t i, const Vector2D& position, float angle)
+    {
+        Car& car = CarAt(i);
+        car.SetDecisionMaking(nullptr);
+        car.GetRigidBody()->SetTransform(position, angle);
+        car.SetLinearVelocity({0.f, 0.f});
+    }
+    void Run(float seconds, TrafficMonitor* pMonitor = nullptr)
+    {
+        for (int frame = 0; frame < static_cast<int>(std::lround(seconds / FrameTime)); ++frame)
+        {
+            m_pSimulation->Step(FrameTime);
+            if (pMonitor != nullptr)
+                pMonitor->Observe(FrameTime);
+        }
+    }
+
+private:
+    std::unique_ptr<HeadlessSimulation> m_pSimulation;
+};
+} // namespace
+
+TEST(SafeDrivingArithmetic, ArrivalTimeCoversTheDistance)
+{
+    // x(t) = V t + (v0 - V)(1 - e^-t): what the blend covers in t seconds.
+    const auto covered = [](float t, float v0, float top)
+    { return top * t + (v0 - top) * (1.f - std::exp(-t)); };
+    for (const float top : {5.f, 7.5f, 12.5f})
+        for (const float v0 : {0.f, 2.f, 7.5f, 12.5f})
+            for (const float distance : {0.5f, 3.5f, 15.f, 45.f})
+            {
+                const float t = SafeDriving::ArrivalTime(distance, v0, top);
+                EXPECT_NEAR(covered(t, v0, top), distance, 1e-3f) << top << " " << v0 << " " << distance;
+            }
+    EXPECT_EQ(SafeDriving::ArrivalTime(0.f, 3.f, 12.5f), 0.f);
+    // Braking from 5 covers 5 at most: 3 is reached (after ln 2.5 seconds), 6 never.
+    EXPECT_NEAR(SafeDriving::ArrivalTime(3.f, 5.f, 0.f), std::log(2.5f), 1e-4f);
+    EXPECT_EQ(SafeDriving::ArrivalTime(6.f, 5.f, 0.f), FloatMax);
+}
+
+TEST(SafeDrivingArithmetic, BrakingFromTheSafeSpeedStopsWithinTheRoom)
+{
+    // A car at SafeSpeed(room, u) brakes at the blend's rate behind a lead that moves away at u and
+    // brakes at the same rate: the gap never closes by more than the room.
+    for (const float room : {0.f, 1.f, 5.f, 12.f, 30.f})
+        for (const float lead : {0.f, 3.f, 7.5f, 12.5f})
+        {
+            float speed = SafeDriving::SafeSpeed(room, lead);
+            float leadSpeed = lead;
+            float closed = 0.f;
+            for (int frame = 0; frame < 60 * 30; ++frame)
+            {
+                closed += (speed - leadSpeed) * FrameTime;
+                speed = BrakeOneFrame(speed);
+                leadSpeed = BrakeOneFrame(leadSpeed);
+                EXPECT_LE(closed, room + 1e-3f) << room << " " << lead << " frame " << frame;
+            }
+        }
+}
+
+TEST(SafeDriving, TwoCarsAtRestFacingEachOtherDoNotStayStopped)
+{
+    // The documented vision rule reads two cars at rest as driving the same way and stops both for
+    // ever; the safe driver judges from routes: the one behind follows the other.
+    for (const DriverModel driver : {DriverModel::Classic, DriverModel::Safe})
+    {
+        Scene scene(2, driver);
+        scene.Place(0, CellCentre(186), 0.f, {0.f, 0.f}, {187, 188, 189});
+        scene.Place(1, CellCentre(187), Pi, {0.f, 0.f}, {188, 189, 190});
+        const Vector2D start0 = scene.CarAt(0).GetPosition();
+        const Vector2D start1 = scene.CarAt(1).GetPosition();
+        scene.Run(driver == DriverModel::Classic ? 30.f : 3.f);
+        const float moved0 = (scene.CarAt(0).GetPosition() - start0).Magnitude();
+        const float moved1 = (scene.CarAt(1).GetPosition() - start1).Magnitude();
+        if (driver == DriverModel::Classic)
+        {
+            EXPECT_EQ(moved0, 0.f);
+            EXPECT_EQ(moved1, 0.f);
+        }
+        else
+        {
+            EXPECT_GT(moved0, 2.f);
+            EXPECT_GT(moved1, 5.f);
+        }
+    }
+}
+
+TEST(SafeDriving, StopsBehindAStandingCarWithoutContact)
+{
+    Scene scene(2, DriverModel::Safe);
+    scene.Park(1, CellCentre(189), 0.f);
+    scene.Place(0, CellCentre(184), 0.f, {7.5f, 0.f}, {185, 186, 187, 188, 189, 190});
+    TrafficMonitor monitor(scene.App());
+    scene.Run(15.f, &monitor);
+    const float gap =
+        (scene.CarAt(1).GetPosition() - scene.CarAt(0).GetPosition()).Magnitude() - 2.f * Car::Radius;
+    EXPECT_EQ(monitor.GetCarContactsBegun(), 0);
+    EXPECT_GT(gap, 1.f);
+    EXPECT_LT(gap, 4.f); // it closes up rather than stopping far off
+    EXPECT_LT(scene.CarAt(0).GetLinearVelocity().Magnitude(), 0.1f);
+    EXPECT_EQ(scene.CarAt(0).GetWaitingFor(), &scene.CarAt(1));
+}
+
+TEST(SafeDriving, StopsForALightThatWillBeRedOnArrival)
+{
+    // Light 1 (83 -> 84) turns green after 8 s and red again after 16 s. A car 22.5 units before the
+    // line at 12.5 units per second with 1.4 s of green left would cross on red: the documented driver
+    // does, the safe one stops in front of the line.
+    for (const DriverModel driver : {DriverModel::Classic, DriverModel::Safe})
+    {
+        Scene scene(1, driver);
+        scene.Run(14.6f);
+        ASSERT_FALSE(scene.App().GetTrafficLights()[0].isRed);
+        scene.Place(0, CellCentre(82), 0.f, {12.5f, 0.f}, {83, 84, 85, 86});
+        TrafficMonitor monitor(scene.App());
+        scene.Run(4.f, &monitor);
+        if (driver == DriverModel::Classic)
+        {
+            EXPECT_EQ(monitor.GetJunctionEntriesOnRed(), 1);
+        }
+        else
+        {
+            EXPECT_EQ(monitor.GetJunctionEntriesOnRed(), 0);
+            EXPECT_LT(scene.CarAt(0).GetPosition().x, 60.f - Car::Radius);
+            EXPECT_GT(scene.CarAt(0).GetPosition().x, 50.f);
+        }
+    }
+}
+
+TEST(SafeDriving, WaitsBeforeAJunctionUntilTheCellBeyondHasRoom)
+{
+    // Column 4 southwards has green for the first 8 s. Car 1 stands just beyond the junction in 64, so
+    // car 0 may not cross 104 and 84 to 64: it waits in front of the line, then goes once 64 is free.
+    Scene scene(2, DriverModel::Safe);
+    scene.Park(1, {67.5f, 56.f}, -Pi / 2.f);
+    scene.Place(0, CellCentre(124), -Pi / 2.f, {0.f, 0.f}, {104, 84, 64, 44});
+    float lowest = FloatMax;
+    for (int step = 0; step < 5 * 60; ++step)
+    {
+        scene.Run(FrameTime);
+        lowest = std::min(lowest, scene.CarAt(0).GetPosition().y);
+    }
+    EXPECT_GT(lowest, 90.f + Car::Radius); // its front stayed out of the junction
+    EXPECT_LT(scene.CarAt(0).GetLinearVelocity().Magnitude(), 0.1f);
+    EXPECT_EQ(scene.CarAt(0).GetWaitingFor(), &scene.CarAt(1));
+
+    scene.Park(1, CellCentre(199), 0.f);
+    scene.Run(2.5f);
+    EXPECT_LT(scene.CarAt(0).GetPosition().y, 75.f); // through the first junction cell
+}
+
+TEST(SafeDriving, MergingCarLetsRingTrafficPassFirstWithoutContact)
+{
+    // Car 1 waits on column 5 to merge onto the ring at 185; car 0 comes along the ring at ring speed.
+    Scene scene(2, DriverModel::Safe);
+    scene.Place(0, CellCentre(183), 0.f, {7.5f, 0.f}, {184, 185, 186, 187, 188});
+    scene.Place(1, {82.5f, 127.f}, Pi / 2.f, {0.f, 0.f}, {185, 186, 187, 188});
+    TrafficMonitor monitor(scene.App());
+    bool merged = false;
+    for (int step = 0; step < 10 * 60 && !merged; ++step)
+    {
+        scene.Run(FrameTime, &monitor);
+        merged = scene.CarAt(1).GetPosition().y >= 135.f;
+        if (merged) // by then the ring car is past the merge cell's centre
+        {
+            EXPECT_GT(scene.CarAt(0).GetPosition().x, 82.5f + 2.f * Car::Radius);
+        }
+    }
+    EXPECT_TRUE(merged);
+    scene.Run(2.f, &monitor);
+    EXPECT_EQ(monitor.GetCarContactsBegun(), 0);
+}
+
+TEST(SafeDriving, AWaitingCycleIsResolvedAfterTheBoundAndCounted)
+{
+    // Four cars in the four cells of the first junction, each about to drive into the next one's cell:
+    // each waits for the next, a cycle that no rule breaks. After CycleBound seconds one car (the first
+    // in the cars' order) plans a way around the car it waits for, and the count says so.
+    Scene scene(4, DriverModel::Safe);
+    scene.Place(0, {73.f, 67.5f}, 0.f, {0.f, 0.f}, {85, 86});
+    scene.Place(1, {82.5f, 73.f}, Pi / 2.f, {0.f, 0.f}, {105, 125});
+    scene.Place(2, {77.f, 82.5f}, Pi, {0.f, 0.f}, {104, 103});
+    scene.Place(3, {67.5f, 77.f}, -Pi / 2.f, {0.f, 0.f}, {84, 64});
+    const SafeDriving::SafeTraffic& traffic = *scene.App().GetSafeTraffic();
+
+    scene.Run(1.f);
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(scene.CarAt(i).GetWaitingFor(), &scene.CarAt((i + 1) % 4)) << i;
+    scene.Run(static_cast<float>(SafeDriving::CycleBound) - 1.5f);
+    EXPECT_EQ(traffic.GetCyclesResolved(), 0); // not before the bound
+    scene.Run(2.f);
+    EXPECT_EQ(traffic.GetCyclesResolved(), 1);
+
+    scene.Run(15.f);
+    const int startCells[] = {84, 85, 105, 104};
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_NE(scene.App().GetGraph()->GetNodeIdxAtWorldPos(scene.CarAt(i).GetPosition()), startCells[i])
+            << i;
+    EXPECT_EQ(traffic.GetCyclesResolved(), 1);
+}
+
+TEST(SafeDriving, TheSameSeedGivesTheSameRun)
+{
+    const auto hashAfterRun = [](DriverModel driver)
+    {
+        Scene scene(40, driver, 77);
+        scene.Run(30.f);
+        return HashSimulationState(scene.App());
+    };
+    const std::uint64_t safe = hashAfterRun(DriverModel::Safe);
+    EXPECT_EQ(hashAfterRun(DriverModel::Safe), safe);
+    EXPECT_NE(hashAfterRun(DriverModel::Classic), safe);
+}
+
+TEST(SafeDriving, OnlyTheSafeScenarioSharesSafeTraffic)
+{
+    {
+        Scene classic(3, DriverModel::Classic);
+        EXPECT_EQ(classic.App().GetSafeTraffic(), nullptr);
+        EXPECT_EQ(classic.App().GetDeadlocksResolved(), 0);
+    }
+    Scene safe(3, DriverModel::Safe);
+    ASSERT_NE(safe.App().GetSafeTraffic(), nullptr);
+    EXPECT_EQ(&safe.App().GetSafeTraffic()->GetCars(), &safe.App().GetCars());
+    EXPECT_EQ(&safe.App().GetSafeTraffic()->GetTrafficLights(), &safe.App().GetTrafficLights());
+}
