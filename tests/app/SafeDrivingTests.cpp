@@ -5,10 +5,12 @@
 #include "app/SafeDriving.h"
 #include "app/TrafficMonitor.h"
 #include "framework/Physics/RigidBody.h"
+#include "framework/VemoxAI/DecisionMaking/BehaviorTree.h"
 #include "headless/HeadlessSimulation.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <initializer_list>
@@ -259,6 +261,55 @@ TEST(SafeDriving, AWaitingCycleIsResolvedAfterTheBoundAndCounted)
         EXPECT_NE(scene.App().GetGraph()->GetNodeIdxAtWorldPos(scene.CarAt(i).GetPosition()), startCells[i])
             << i;
     EXPECT_EQ(traffic.GetCyclesResolved(), 1);
+}
+
+TEST(SafeDriving, PlansAroundStandingCarsAndPutsEveryCostBack)
+{
+    Scene scene(10, DriverModel::Safe);
+    TrafficGraph& graph = *scene.App().GetGraph();
+    std::vector<float> costs;
+    for (int node = 0; node < graph.GetNrOfNodes(); ++node)
+        for (const GraphConnection* pConnection : graph.GetNodeConnections(node))
+            costs.push_back(pConnection->GetCost());
+    Blackboard* pBlackboard = static_cast<BehaviorTree*>(scene.CarAt(0).GetDecisionMaking())->GetBlackboard();
+    const auto plan = [&](unsigned int seed)
+    {
+        scene.Place(0, CellCentre(183), 0.f, {0.f, 0.f}, {184});
+        srand(seed);
+        EXPECT_EQ(SafeDriving::PlanPathAroundJams(pBlackboard), BehaviorState::Success);
+        std::vector<int> cells;
+        for (const Vector2D& point : scene.CarAt(0).GetPath())
+            cells.push_back(graph.GetNodeIdxAtWorldPos(point));
+        return cells;
+    };
+
+    int avoided = 0;
+    for (unsigned int seed = 1; seed <= 20; ++seed)
+    {
+        for (size_t i = 1; i < 10; ++i)
+            scene.Park(i, CellCentre(static_cast<int>(i) - 1), 0.f);
+        const std::vector<int> free = plan(seed);
+        ASSERT_GE(free.size(), 2u);
+        EXPECT_EQ(free.front(), 183);
+        if (free.size() < 6)
+            continue;
+        // A queue of three cars in each of the next three cells of that path: the same draw goes to the
+        // same destination, around the queue where a way round costs less.
+        for (size_t i = 1; i < 10; ++i)
+            scene.Park(
+                i, CellCentre(free[2 + (i - 1) / 3]) + Vector2D{static_cast<float>((i - 1) % 3) - 1.f, 0.f},
+                0.f);
+        const std::vector<int> jam = plan(seed);
+        EXPECT_EQ(jam.back(), free.back()) << seed;
+        if (std::find(jam.begin(), jam.end(), free[2]) == jam.end())
+            ++avoided;
+    }
+    EXPECT_GT(avoided, 0);
+
+    size_t k = 0;
+    for (int node = 0; node < graph.GetNrOfNodes(); ++node)
+        for (const GraphConnection* pConnection : graph.GetNodeConnections(node))
+            EXPECT_EQ(pConnection->GetCost(), costs[k++]) << node;
 }
 
 TEST(SafeDriving, TheSameSeedGivesTheSameRun)
