@@ -6,8 +6,8 @@
 #include "CarGrid.h"
 #include "CityControls.h"
 #include "RoutePlanner.h"
-#include "StartNodePicker.h"
 #include "SafeDriving.h"
+#include "StartNodePicker.h"
 #include "framework/Physics/StaticBoxCollider.h"
 #include "framework/VemoxAI/DecisionMaking/BehaviorTree.h"
 #include "framework/VemoxAI/DecisionMaking/Blackboard.h"
@@ -115,8 +115,8 @@ void App_TrafficSimulation::Start()
     m_pCarGrid = new CarGrid(m_pGridGraph->GetNrOfColumns(), m_pGridGraph->GetNrOfRows(),
                              static_cast<float>(m_pGridGraph->GetCellSize()));
     if (m_Scenario.driver == DriverModel::Safe)
-        m_pSafeTraffic = new SafeDriving::SafeTraffic(m_Cars, m_TrafficLights, static_cast<size_t>(m_NrOfCars),
-                                                       m_City.GetPlanningRaise());
+        m_pSafeTraffic = new SafeDriving::SafeTraffic(
+            m_Cars, m_TrafficLights, static_cast<size_t>(m_NrOfCars), m_City.GetPlanningRaise());
 
     m_Cars.reserve(static_cast<size_t>(m_NrOfCars));
     m_TakenStartNodes.reserve(static_cast<size_t>(m_NrOfCars));
@@ -183,9 +183,20 @@ void App_TrafficSimulation::Update(float deltaTime)
     if (m_pCarGrid != nullptr)
         m_pCarGrid->Rebuild(m_Cars);
     if (m_pSafeTraffic != nullptr)
+    {
         m_pSafeTraffic->Advance(deltaTime);
-    for (Car* pCar : m_Cars)
-        pCar->Update(deltaTime);
+        for (size_t i = 0; i < m_Cars.size(); ++i)
+        {
+            m_pSafeTraffic->BeginUpdateOf(static_cast<int>(i));
+            m_Cars[i]->Update(deltaTime);
+            m_pSafeTraffic->EndUpdateOf(static_cast<int>(i));
+        }
+    }
+    else
+    {
+        for (Car* pCar : m_Cars)
+            pCar->Update(deltaTime);
+    }
     if (m_pCarGrid != nullptr)
         m_pCarGrid->Invalidate();
     UpdateTrafficLights(deltaTime);

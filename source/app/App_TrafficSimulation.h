@@ -72,6 +72,7 @@ public:
     const TrafficScenario& GetScenario() const { return m_Scenario; }
     /// What the safe cars share (owned); null when the cars drive the classic tree.
     const SafeDriving::SafeTraffic* GetSafeTraffic() const { return m_pSafeTraffic; }
+    SafeDriving::SafeTraffic* GetSafeTraffic() { return m_pSafeTraffic; }
     /// Waiting cycles that the safe cars resolved as a last resort; 0 for the classic tree.
     int GetDeadlocksResolved() const;
 

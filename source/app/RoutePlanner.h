@@ -24,6 +24,11 @@ public:
     /// reached. The result is valid until the next call.
     const std::vector<Vemox::GridTerrainNode*>& FindRoute(int start, int goal, Vemox::Heuristic heuristic);
 
+    /// A cheapest route at the costs the connections have now, nothing raised, in the same reused storage
+    /// (for a planner that sets costs of its own). Valid until the next call.
+    const std::vector<Vemox::GridTerrainNode*>& FindRouteAtCurrentCosts(int start, int goal,
+                                                                        Vemox::Heuristic heuristic);
+
     TrafficGraph* GetGraph() const { return m_pGraph; }
     /// The connections raised for every search (the city's planning raise).
     size_t GetNrOfRaisedConnections() const { return m_Raised.size(); }

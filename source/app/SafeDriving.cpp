@@ -5,7 +5,9 @@
 
 #include "Car.h"
 #include "CarBehavior.h"
+#include "CarGrid.h"
 #include "RoadNetwork.h"
+#include "RoutePlanner.h"
 #include "framework/VemoxAI/VemoxGraphs/AStar.h"
 #include "framework/VemoxCore/VemoxAssert.h"
 
@@ -75,6 +77,28 @@ constexpr int MaxAvoidingAttempts = 8;
 /// another way when there is no room beyond.
 constexpr double RerouteSeconds = 15.0;
 
+// How far (world units) from a point the cars that a search around it needs can stand. A car's next
+// route cell is a neighbour of its own, or two cells away after a push, so a car with a cell in its
+// next three route cells stands within 4.5 cells of it. The unit of margin covers rounding at the
+// bounds of the grid's search box.
+/// A car's own cell, around the cell's centre.
+constexpr float CellReach = 0.5f * CellLength + 1.f;
+/// The cars inside a 2 x 2 junction, around one of its cells.
+constexpr float JunctionReach = 1.5f * CellLength + 1.f;
+/// Cars about to enter a junction: their next route cell is one of its cells.
+constexpr float ContenderReach = 3.5f * CellLength + 1.f;
+/// Ring cars with the merge cell among their next three route cells.
+constexpr float MergeReach = 4.5f * CellLength + 1.f;
+
+const BlackboardKey<Car*> CarKey{RoadNetwork::Keys::Car};
+const BlackboardKey<TrafficGraph*> GraphKey{RoadNetwork::Keys::GridGraph};
+const BlackboardKey<std::vector<Car*>*> CarsKey{RoadNetwork::Keys::CarsVector};
+const BlackboardKey<SafeTraffic*> TrafficKey{RoadNetwork::Keys::SafeTraffic};
+const BlackboardKey<int> IndexKey{RoadNetwork::Keys::CarIndex};
+const BlackboardKey<const CarGrid*> CarGridKey{RoadNetwork::Keys::CarGrid};
+const BlackboardKey<Heuristic> HeuristicKey{RoadNetwork::Keys::Heuristic};
+const BlackboardKey<RoutePlanner*> PlannerKey{RoadNetwork::Keys::RoutePlanner};
+
 struct Context
 {
     Car* pCar = nullptr;
@@ -82,17 +106,72 @@ struct Context
     std::vector<Car*>* pCars = nullptr;
     SafeTraffic* pTraffic = nullptr;
     int index = -1;
+    const CarGrid* pGrid = nullptr; ///< null unless the grid holds this step's positions of the cars
 };
 
 bool ReadContext(Blackboard* pBlackboard, Context& context)
 {
-    return pBlackboard->GetData(RoadNetwork::Keys::Car, context.pCar) && context.pCar != nullptr &&
-           pBlackboard->GetData(RoadNetwork::Keys::GridGraph, context.pGraph) && context.pGraph != nullptr &&
-           pBlackboard->GetData(RoadNetwork::Keys::CarsVector, context.pCars) && context.pCars != nullptr &&
-           pBlackboard->GetData(RoadNetwork::Keys::SafeTraffic, context.pTraffic) &&
-           context.pTraffic != nullptr && pBlackboard->GetData(RoadNetwork::Keys::CarIndex, context.index) &&
-           context.index >= 0;
+    if (!(pBlackboard->GetData(CarKey, context.pCar) && context.pCar != nullptr &&
+          pBlackboard->GetData(GraphKey, context.pGraph) && context.pGraph != nullptr &&
+          pBlackboard->GetData(CarsKey, context.pCars) && context.pCars != nullptr &&
+          pBlackboard->GetData(TrafficKey, context.pTraffic) && context.pTraffic != nullptr &&
+          pBlackboard->GetData(IndexKey, context.index) && context.index >= 0))
+        return false;
+    // The grid is optional: without it, or outside the application's step, every car is looked at.
+    const CarGrid* const* ppGrid = pBlackboard->FindData(CarGridKey);
+    context.pGrid = ppGrid != nullptr && *ppGrid != nullptr && (*ppGrid)->IsCurrentFor(*context.pCars) &&
+                            !context.pTraffic->SearchesEveryCar()
+                        ? *ppGrid
+                        : nullptr;
+    return true;
 }
+
+/// What a leaf reads of the other cars: the road graph, every car, what the safe cars share, and the
+/// grid of the cars when it holds this step's positions.
+struct World
+{
+    const TrafficGraph& graph;
+    const std::vector<Car*>& cars;
+    SafeTraffic& traffic;
+    const CarGrid* pGrid;
+
+    explicit World(const Context& context)
+        : graph(*context.pGraph), cars(*context.pCars), traffic(*context.pTraffic), pGrid(context.pGrid)
+    {
+    }
+    SafeTraffic::CarView View(int index) const { return traffic.GetView(graph, index); }
+};
+
+/// The indices of the cars that may stand in the square of half-width halfWidth around centre, in the
+/// cars' order (every rule below breaks ties by that order): the grid's cells that meet the square, or
+/// every car when there is no grid.
+class NearbyCars
+{
+public:
+    NearbyCars(const World& world, const Vector2D& centre, float halfWidth)
+        : m_Traffic(world.traffic), m_Indices(world.traffic.AcquireScratch())
+    {
+        if (world.pGrid == nullptr)
+        {
+            for (size_t i = 0; i < world.cars.size(); ++i)
+                m_Indices.push_back(static_cast<int>(i));
+            return;
+        }
+        world.pGrid->ForEachNear(centre, halfWidth,
+                                 [this](const CarGrid::Entry& entry) { m_Indices.push_back(entry.index); });
+        std::sort(m_Indices.begin(), m_Indices.end());
+    }
+    ~NearbyCars() { m_Traffic.ReleaseScratch(); }
+    NearbyCars(const NearbyCars&) = delete;
+    NearbyCars& operator=(const NearbyCars&) = delete;
+
+    std::vector<int>::const_iterator begin() const { return m_Indices.begin(); }
+    std::vector<int>::const_iterator end() const { return m_Indices.end(); }
+
+private:
+    SafeTraffic& m_Traffic;
+    std::vector<int>& m_Indices;
+};
 
 float Speed(const Car& car)
 {
@@ -175,9 +254,8 @@ enum class Sighting
 
 /// Whether a ring car can still stop with its centre before the merge cell (at most StopMargin into
 /// it): a merging car, coming in from the side and driving on away from it, then passes clear of it.
-bool CanLetIn(const TrafficGraph& graph, const Car& ringCar, int mergeCell)
+bool CanLetIn(const TrafficGraph& graph, const Car& ringCar, const Route& route, int mergeCell)
 {
-    const Route route = GetRoute(graph, ringCar);
     for (int k = 1; k < route.size; ++k)
         if (route.cells[static_cast<size_t>(k)] == mergeCell)
             return Speed(ringCar) <= DistanceToLine(graph, ringCar, route, k - 1) + StopMargin;
@@ -191,9 +269,11 @@ bool IsWaitingToMerge(const SafeTraffic& traffic, int index)
     return since >= 0.0 && traffic.GetTime() - since >= MergePatience;
 }
 
-Sighting SeeInTheWay(const TrafficGraph& graph, const SafeTraffic& traffic, const Car& car,
-                     const Route& route, const Vector2D& heading, const Car& other, int otherIndex)
+/// otherRoute: the other car's route.
+Sighting SeeInTheWay(const World& world, const Car& car, const Route& route, const Vector2D& heading,
+                     const Car& other, const Route& otherRoute, int otherIndex)
 {
+    const TrafficGraph& graph = world.graph;
     const Vector2D offset = other.GetPosition() - car.GetPosition();
     if (offset.MagnitudeSquared() > Lookahead2 || route.size == 0)
         return Sighting::None;
@@ -207,7 +287,6 @@ Sighting SeeInTheWay(const TrafficGraph& graph, const SafeTraffic& traffic, cons
             route.size >= 2 ? LaneDirection(graph, route.cells[0], route.cells[1]) : heading;
         return Dot(offset, forward) > 0.f ? Sighting::OnRoute : Sighting::None;
     }
-    const Route otherRoute = GetRoute(graph, other);
     if (otherRoute.size >= 2)
     {
         for (int k = 1; k < route.size; ++k)
@@ -222,7 +301,7 @@ Sighting SeeInTheWay(const TrafficGraph& graph, const SafeTraffic& traffic, cons
             // Ring traffic lets in, one at a time, a car that has waited at the merge long enough.
             const int mergeCell = otherRoute.cells[1];
             if (IsOnRing(graph, mergeCell) && !IsOnRing(graph, otherRoute.cells[0]) &&
-                IsWaitingToMerge(traffic, otherIndex) && CanLetIn(graph, car, mergeCell))
+                IsWaitingToMerge(world.traffic, otherIndex) && CanLetIn(graph, car, route, mergeCell))
                 return Sighting::LettingIn;
         }
     }
@@ -232,11 +311,10 @@ Sighting SeeInTheWay(const TrafficGraph& graph, const SafeTraffic& traffic, cons
     return inCorridor ? Sighting::Corridor : Sighting::None;
 }
 
-/// The direction a car drives in: along the lane from its cell to its next one, else along its motion,
-/// else along its body.
-Vector2D LaneOf(const TrafficGraph& graph, const Car& car)
+/// The direction a car drives in: along the lane from its cell to its next one (route: its route), else
+/// along its motion, else along its body.
+Vector2D LaneOf(const TrafficGraph& graph, const Car& car, const Route& route)
 {
-    const Route route = GetRoute(graph, car);
     if (route.size >= 2)
         return LaneDirection(graph, route.cells[0], route.cells[1]);
     const Vector2D motion = car.GetDirection();
@@ -344,12 +422,13 @@ bool IsPatientAtJunction(const SafeTraffic& traffic, int index)
 }
 
 /// No other car stands between `car` and the end of its cell along its lane.
-bool IsFirstInLane(const TrafficGraph& graph, const std::vector<Car*>& cars, const Car& car,
-                   const Route& route)
+bool IsFirstInLane(const World& world, const Car& car, const Route& route)
 {
+    const TrafficGraph& graph = world.graph;
     const Vector2D lane = LaneDirection(graph, route.cells[0], route.cells[1]);
-    for (const Car* pOther : cars)
+    for (const int i : NearbyCars(world, graph.GetNodeWorldPos(route.cells[0]), CellReach))
     {
+        const Car* pOther = world.cars[static_cast<size_t>(i)];
         if (pOther != &car && CellOf(graph, *pOther) == route.cells[0] &&
             Dot(pOther->GetPosition() - car.GetPosition(), lane) > 0.f)
             return false;
@@ -369,20 +448,21 @@ int FindJunctionEntry(const TrafficGraph& graph, const Route& route)
 
 /// Why `car` may not enter the junction `pass` now: a car inside crossing its way, or no room beyond.
 /// Returns that car, or null when the way is clear.
-const Car* FindJunctionBlocker(const TrafficGraph& graph, const std::vector<Car*>& cars, const Car& car,
-                               const JunctionPass& pass)
+const Car* FindJunctionBlocker(const World& world, const Car& car, const JunctionPass& pass)
 {
+    const TrafficGraph& graph = world.graph;
     const int junctionCell = pass.cells[0];
     int committed = 0;
     const Car* pLastCommitted = nullptr;
-    for (const Car* pOther : cars)
+    for (const int i : NearbyCars(world, graph.GetNodeWorldPos(junctionCell), JunctionReach))
     {
+        const Car* pOther = world.cars[static_cast<size_t>(i)];
         if (pOther == &car)
             continue;
         const int cell = CellOf(graph, *pOther);
         if (!IsIntersection(graph, cell) || !IsSameJunction(graph, cell, junctionCell))
             continue;
-        const Route route = GetRoute(graph, *pOther);
+        const Route route = world.View(i).route;
         const JunctionPass otherPass = GetJunctionPass(graph, route, 0);
         if (!Overlaps(pass, otherPass))
             continue;
@@ -415,8 +495,9 @@ const Car* FindJunctionBlocker(const TrafficGraph& graph, const std::vector<Car*
     const Vector2D line = (graph.GetNodeWorldPos(last) + graph.GetNodeWorldPos(pass.exit)) * 0.5f;
     float free = 2.f * CellLength;
     const Car* pRearmost = nullptr;
-    for (const Car* pOther : cars)
+    for (const int i : NearbyCars(world, line, 2.f * CellLength + CarRadius + 1.f))
     {
+        const Car* pOther = world.cars[static_cast<size_t>(i)];
         if (pOther == &car)
             continue;
         const Vector2D offset = pOther->GetPosition() - line;
@@ -446,12 +527,88 @@ SafeTraffic::SafeTraffic(const std::vector<Car*>& cars, const std::vector<Traffi
 {
 }
 
+namespace
+{
+std::uint64_t LightKey(int fromNode, int toNode)
+{
+    return static_cast<std::uint64_t>(static_cast<std::uint32_t>(fromNode)) << 32 |
+           static_cast<std::uint32_t>(toNode);
+}
+} // namespace
+
 const TrafficLight* SafeTraffic::FindLight(int fromNode, int toNode) const
 {
-    for (const TrafficLight& light : m_Lights)
-        if (light.fromNode == fromNode && light.toNode == toNode)
-            return &light;
-    return nullptr;
+    // The lights never change places, but the application adds them after this object is made.
+    if (m_NrOfIndexedLights != m_Lights.size())
+    {
+        m_LightIndex.clear();
+        for (size_t i = 0; i < m_Lights.size(); ++i) // emplace keeps the first of two equal lights
+            m_LightIndex.emplace(LightKey(m_Lights[i].fromNode, m_Lights[i].toNode), static_cast<int>(i));
+        m_NrOfIndexedLights = m_Lights.size();
+    }
+    const auto it = m_LightIndex.find(LightKey(fromNode, toNode));
+    return it != m_LightIndex.end() ? &m_Lights[static_cast<size_t>(it->second)] : nullptr;
+}
+
+void SafeTraffic::EndUpdateOf(int carIndex)
+{
+    if (carIndex >= 0 && static_cast<size_t>(carIndex) < m_ViewSteps.size())
+        m_ViewSteps[static_cast<size_t>(carIndex)] = 0;
+    m_UpdatingCar = -1;
+}
+
+SafeTraffic::CarView SafeTraffic::GetView(const TrafficGraph& graph, int carIndex)
+{
+    VEMOX_ASSERT(carIndex >= 0 && static_cast<size_t>(carIndex) < m_Cars.size() &&
+                 "<SafeTraffic::GetView>: invalid car index");
+    const Car& car = *m_Cars[static_cast<size_t>(carIndex)];
+    const bool keeps = m_UpdatingCar >= 0 && carIndex != m_UpdatingCar && !m_SearchesEveryCar;
+    if (keeps)
+    {
+        if (m_Views.size() < m_Cars.size())
+        {
+            m_Views.resize(m_Cars.size());
+            m_ViewSteps.resize(m_Cars.size(), 0);
+        }
+        if (m_ViewSteps[static_cast<size_t>(carIndex)] == m_Step)
+            return m_Views[static_cast<size_t>(carIndex)];
+    }
+    const CarView view{GetRoute(graph, car), SteeringDirection(graph, car)};
+    if (keeps)
+    {
+        m_Views[static_cast<size_t>(carIndex)] = view;
+        m_ViewSteps[static_cast<size_t>(carIndex)] = m_Step;
+    }
+    return view;
+}
+
+int SafeTraffic::IndexOf(const Car* pCar)
+{
+    auto it = m_CarIndex.find(pCar);
+    if (it == m_CarIndex.end() || static_cast<size_t>(it->second) >= m_Cars.size() ||
+        m_Cars[static_cast<size_t>(it->second)] != pCar)
+    {
+        m_CarIndex.clear();
+        for (size_t i = 0; i < m_Cars.size(); ++i)
+            m_CarIndex.emplace(m_Cars[i], static_cast<int>(i));
+        it = m_CarIndex.find(pCar);
+    }
+    return it != m_CarIndex.end() ? it->second : -1;
+}
+
+std::vector<int>& SafeTraffic::AcquireScratch()
+{
+    VEMOX_ASSERT(m_ScratchDepth < m_Scratch.size() &&
+                 "<SafeTraffic::AcquireScratch>: searches nested too deep");
+    std::vector<int>& scratch = m_Scratch[m_ScratchDepth++];
+    scratch.clear();
+    return scratch;
+}
+
+void SafeTraffic::ReleaseScratch()
+{
+    VEMOX_ASSERT(m_ScratchDepth > 0 && "<SafeTraffic::ReleaseScratch>: nothing acquired");
+    --m_ScratchDepth;
 }
 
 SafeTraffic::CarMemory& SafeTraffic::GetMemory(int carIndex)
@@ -522,32 +679,32 @@ BehaviorState KeepSafeDistance(Blackboard* pBlackboard)
     Context context;
     if (!ReadContext(pBlackboard, context))
         return BehaviorState::Failure;
-    const TrafficGraph& graph = *context.pGraph;
+    const World world(context);
+    const TrafficGraph& graph = world.graph;
     const Car& car = *context.pCar;
     const Route route = GetRoute(graph, car);
     const Vector2D heading = SteeringDirection(graph, car);
-    const std::vector<Car*>& cars = *context.pCars;
-    const SafeTraffic& traffic = *context.pTraffic;
 
     float allowed = FloatMax;
     const Car* pBlocker = nullptr;
-    for (size_t i = 0; i < cars.size(); ++i)
+    // Nothing beyond the look-ahead is in the car's way (SeeInTheWay).
+    for (const int i : NearbyCars(world, car.GetPosition(), Lookahead + 1.f))
     {
-        const Car* pOther = cars[i];
+        const Car* pOther = world.cars[static_cast<size_t>(i)];
         if (pOther == &car)
             continue;
-        const Sighting sighting =
-            SeeInTheWay(graph, traffic, car, route, heading, *pOther, static_cast<int>(i));
+        const SafeTraffic::CarView other = world.View(i);
+        const Sighting sighting = SeeInTheWay(world, car, route, heading, *pOther, other.route, i);
         // A car that is not in this car's lane and holds back for this car itself is not waited for.
         if (sighting == Sighting::None || (sighting != Sighting::OnRoute && pOther->GetWaitingFor() == &car))
             continue;
         // Two cars in each other's way: the one that has the other more firmly in its way waits (a car
         // in its lane before one that merely crosses its corridor); on a tie the later in the cars'
         // order. Both cars judge the pair alike.
-        const Sighting reverse = SeeInTheWay(graph, traffic, *pOther, GetRoute(graph, *pOther),
-                                             SteeringDirection(graph, *pOther), car, context.index);
-        const bool waits = reverse == Sighting::None || sighting > reverse ||
-                           (sighting == reverse && context.index > static_cast<int>(i));
+        const Sighting reverse =
+            SeeInTheWay(world, *pOther, other.route, other.steering, car, route, context.index);
+        const bool waits =
+            reverse == Sighting::None || sighting > reverse || (sighting == reverse && context.index > i);
         if (!waits)
             continue;
         Vector2D offset = pOther->GetPosition() - car.GetPosition();
@@ -572,7 +729,7 @@ BehaviorState KeepSafeDistance(Blackboard* pBlackboard)
                 const Vector2D laneOn =
                     k + 1 < route.size ? LaneDirection(graph, cell, route.cells[static_cast<size_t>(k + 1)])
                                        : laneIn;
-                const bool isAligned = Dot(LaneOf(graph, *pOther), laneOn) > AlignedCos;
+                const bool isAligned = Dot(LaneOf(graph, *pOther, other.route), laneOn) > AlignedCos;
                 const bool isStraight = Dot(laneIn, laneOn) > AlignedCos;
                 const bool isBeyond = Dot(pOther->GetPosition() - entry, laneOn) >= EntryClearance;
                 const float lineDistance = DistanceToLine(graph, car, route, k - 1);
@@ -587,7 +744,7 @@ BehaviorState KeepSafeDistance(Blackboard* pBlackboard)
         if (sighting == Sighting::Entering)
         {
             // Keep out of the cell that the other car comes into, unless this car can no longer stop.
-            const int cell = GetRoute(graph, *pOther).cells[1];
+            const int cell = other.route.cells[1];
             for (int k = 1; k < route.size; ++k)
             {
                 if (route.cells[static_cast<size_t>(k)] != cell)
@@ -604,7 +761,7 @@ BehaviorState KeepSafeDistance(Blackboard* pBlackboard)
         if (sighting == Sighting::LettingIn)
         {
             // Stop with the centre before the merge cell, whatever the waiting car's position beside it.
-            const int mergeCell = GetRoute(graph, *pOther).cells[1];
+            const int mergeCell = other.route.cells[1];
             for (int k = 1; k < route.size; ++k)
                 if (route.cells[static_cast<size_t>(k)] == mergeCell)
                     room = DistanceToLine(graph, car, route, k - 1) - StopMargin;
@@ -672,9 +829,9 @@ BehaviorState KeepJunctionClear(Blackboard* pBlackboard)
     if (distance > Lookahead || !CanStopBefore(car, distance))
         return BehaviorState::Success; // far away, or committed
     const JunctionPass pass = GetJunctionPass(graph, route, entry + 1);
-    const std::vector<Car*>& cars = *context.pCars;
+    const World world(context);
 
-    const Car* pBlocker = FindJunctionBlocker(graph, cars, car, pass);
+    const Car* pBlocker = FindJunctionBlocker(world, car, pass);
     // A car that has stood at the line for RerouteSeconds and finds no room beyond takes another way:
     // to its destination if there is one, else elsewhere (giving the trip up). A jam ahead is something
     // a driver goes around.
@@ -706,18 +863,20 @@ BehaviorState KeepJunctionClear(Blackboard* pBlackboard)
         // else the one that has waited on green for JunctionPatience, or else the one with fewer junction
         // cells to cross, or else the one earlier in the cars' order goes first, provided that its own way
         // is clear. Every car orders the same pair the same way.
-        for (size_t i = 0; i < cars.size() && pBlocker == nullptr; ++i)
+        for (const int i : NearbyCars(world, graph.GetNodeWorldPos(pass.cells[0]), ContenderReach))
         {
-            const Car* pOther = cars[i];
+            if (pBlocker != nullptr)
+                break;
+            const Car* pOther = world.cars[static_cast<size_t>(i)];
             if (pOther == &car)
                 continue;
-            const Route otherRoute = GetRoute(graph, *pOther);
+            const Route otherRoute = world.View(i).route;
             if (otherRoute.size < 2 || otherRoute.cells[0] == route.cells[static_cast<size_t>(entry)] ||
                 IsIntersection(graph, otherRoute.cells[0]) || !IsIntersection(graph, otherRoute.cells[1]) ||
                 !IsSameJunction(graph, otherRoute.cells[1], pass.cells[0]))
                 continue;
             const float otherDistance = DistanceToLine(graph, *pOther, otherRoute, 0);
-            if (otherDistance > ContenderDistance || !IsFirstInLane(graph, cars, *pOther, otherRoute))
+            if (otherDistance > ContenderDistance || !IsFirstInLane(world, *pOther, otherRoute))
                 continue;
             const JunctionPass otherPass = GetJunctionPass(graph, otherRoute, 1);
             if (!Overlaps(pass, otherPass))
@@ -729,17 +888,16 @@ BehaviorState KeepJunctionClear(Blackboard* pBlackboard)
                     context.pTraffic->FindLight(otherRoute.cells[0], otherRoute.cells[1]);
                 if (pLight != nullptr && pLight->isRed)
                     continue;
-                const bool isOtherPatient = IsPatientAtJunction(traffic, static_cast<int>(i));
+                const bool isOtherPatient = IsPatientAtJunction(traffic, i);
                 const bool otherFirst =
                     isOtherPatient != IsPatientAtJunction(traffic, context.index)
                         ? isOtherPatient
-                        : otherPass.size < pass.size ||
-                              (otherPass.size == pass.size && static_cast<int>(i) < context.index);
+                        : otherPass.size < pass.size || (otherPass.size == pass.size && i < context.index);
                 if (!otherFirst)
                     continue;
                 // A patient car is let go first even while cars inside still cross its way, so that the
                 // junction drains for it; one without room beyond is not waited for.
-                const Car* pOtherBlocker = FindJunctionBlocker(graph, cars, *pOther, otherPass);
+                const Car* pOtherBlocker = FindJunctionBlocker(world, *pOther, otherPass);
                 if (pOtherBlocker != nullptr &&
                     !(isOtherPatient && IsIntersection(graph, CellOf(graph, *pOtherBlocker))))
                     continue;
@@ -768,8 +926,9 @@ BehaviorState YieldBeforeMerging(Blackboard* pBlackboard)
     SafeTraffic& traffic = *context.pTraffic;
     SafeTraffic::CarMemory& memory = traffic.GetMemory(context.index);
     const float distance = merge < 0 ? FloatMax : DistanceToLine(graph, car, route, merge - 1);
+    const World world(context);
     if (merge != 1 || Speed(car) >= StandingSpeed || distance > ContenderDistance ||
-        !IsFirstInLane(graph, *context.pCars, car, route))
+        !IsFirstInLane(world, car, route))
         memory.waitsToMergeSince = -1.0;
     else if (memory.waitsToMergeSince < 0.0)
         memory.waitsToMergeSince = traffic.GetTime();
@@ -786,11 +945,12 @@ BehaviorState YieldBeforeMerging(Blackboard* pBlackboard)
         ArrivalTime(distance + CellLength * 0.5f + CarSpace, Speed(car), RingSpeed) + MergeGapSeconds;
     const Car* pThreat = nullptr;
     float threatTime = FloatMax;
-    for (const Car* pOther : *context.pCars)
+    for (const int i : NearbyCars(world, mergePoint, MergeReach))
     {
+        const Car* pOther = world.cars[static_cast<size_t>(i)];
         if (pOther == &car)
             continue;
-        const Route otherRoute = GetRoute(graph, *pOther);
+        const Route otherRoute = world.View(i).route;
         if (otherRoute.size < 2 || !IsOnRing(graph, otherRoute.cells[0]) || otherRoute.cells[0] == mergeCell)
             continue;
         int mergeIndex = -1;
@@ -802,7 +962,7 @@ BehaviorState YieldBeforeMerging(Blackboard* pBlackboard)
         // A ring car that can no longer stop before the merge cell is always waited for; the others let in
         // a car that has waited long enough; before that, the gap to each of them must be large enough,
         // also to one that stands now but may start at any moment.
-        const bool canLetIn = CanLetIn(graph, *pOther, mergeCell);
+        const bool canLetIn = CanLetIn(graph, *pOther, otherRoute, mergeCell);
         if (canLetIn && isLetIn)
             continue;
         const float otherDistance = (mergePoint - pOther->GetPosition()).Magnitude();
@@ -869,7 +1029,7 @@ BehaviorState ResolveWaitingCycle(Blackboard* pBlackboard)
     pCurrent = &car;
     do
     {
-        const int index = static_cast<int>(std::find(cars.begin(), cars.end(), pCurrent) - cars.begin());
+        const int index = traffic.IndexOf(pCurrent);
         const SafeTraffic::CarMemory& member = traffic.GetMemory(index);
         hasLasted = hasLasted && member.progressTime >= 0.0 && now - member.progressTime >= CycleBound;
         const int memberRank = rank(member.reason);
@@ -972,6 +1132,32 @@ bool HasUTurn(const TrafficGraph& graph, const std::vector<GridTerrainNode*>& no
     return false;
 }
 
+/// Plans searches at the costs set now: through the shared planner and its reused storage when the
+/// blackboard has one for this graph, else with a search of its own.
+class PathSearch
+{
+public:
+    PathSearch(Blackboard* pBlackboard, TrafficGraph& graph, Heuristic heuristic)
+        : m_Graph(graph), m_Heuristic(heuristic)
+    {
+        RoutePlanner* const* ppPlanner = pBlackboard->FindData(PlannerKey);
+        if (ppPlanner != nullptr && *ppPlanner != nullptr && (*ppPlanner)->GetGraph() == &graph)
+            m_pPlanner = *ppPlanner;
+    }
+    std::vector<GridTerrainNode*> Find(int start, int goal)
+    {
+        if (m_pPlanner != nullptr)
+            return m_pPlanner->FindRouteAtCurrentCosts(start, goal, m_Heuristic);
+        AStar<GridTerrainNode, GraphConnection> search(&m_Graph, m_Heuristic);
+        return search.FindPath(m_Graph.GetNode(start), m_Graph.GetNode(goal));
+    }
+
+private:
+    TrafficGraph& m_Graph;
+    Heuristic m_Heuristic;
+    RoutePlanner* m_pPlanner = nullptr;
+};
+
 void SetPath(const TrafficGraph& graph, Car& car, const std::vector<GridTerrainNode*>& nodes)
 {
     Car::Path path;
@@ -986,8 +1172,8 @@ BehaviorState PlanPathAroundJams(Blackboard* pBlackboard)
 {
     Context context;
     Heuristic pHeuristic = nullptr;
-    if (!ReadContext(pBlackboard, context) ||
-        !pBlackboard->GetData(RoadNetwork::Keys::Heuristic, pHeuristic) || pHeuristic == nullptr)
+    if (!ReadContext(pBlackboard, context) || !pBlackboard->GetData(HeuristicKey, pHeuristic) ||
+        pHeuristic == nullptr)
         return BehaviorState::Failure;
     TrafficGraph& graph = *context.pGraph;
     Car& car = *context.pCar;
@@ -1008,12 +1194,12 @@ BehaviorState PlanPathAroundJams(Blackboard* pBlackboard)
     // A U-turn inside a junction crosses every stream of it: when the path makes one, it is planned
     // again with the raise doubled, which makes going round a block cheaper.
     std::vector<GridTerrainNode*> nodes;
+    PathSearch search(pBlackboard, graph, pHeuristic);
     for (const float raisedCost : {RoadNetwork::RaisedCost, 2.f * RoadNetwork::RaisedCost})
     {
         SearchCosts costs(graph);
         RaiseSafeSearchCosts(costs, graph, *context.pTraffic, *context.pCars, car, raisedCost);
-        AStar<GridTerrainNode, GraphConnection> pathfinder(&graph, pHeuristic);
-        nodes = pathfinder.FindPath(graph.GetNode(start), graph.GetNode(goal));
+        nodes = search.Find(start, goal);
         if (!HasUTurn(graph, nodes))
             break;
     }
@@ -1027,8 +1213,8 @@ bool PlanPathAvoiding(Blackboard* pBlackboard, int avoidedNode, bool mayChangeDe
 {
     Context context;
     Heuristic pHeuristic = nullptr;
-    if (!ReadContext(pBlackboard, context) ||
-        !pBlackboard->GetData(RoadNetwork::Keys::Heuristic, pHeuristic) || pHeuristic == nullptr)
+    if (!ReadContext(pBlackboard, context) || !pBlackboard->GetData(HeuristicKey, pHeuristic) ||
+        pHeuristic == nullptr)
         return false;
     TrafficGraph& graph = *context.pGraph;
     Car& car = *context.pCar;
@@ -1041,9 +1227,10 @@ bool PlanPathAvoiding(Blackboard* pBlackboard, int avoidedNode, bool mayChangeDe
     std::vector<GridTerrainNode*> nodes;
     {
         SearchCosts costs(graph);
-        RaiseSafeSearchCosts(costs, graph, *context.pTraffic, *context.pCars, car, 2.f * RoadNetwork::RaisedCost);
+        RaiseSafeSearchCosts(costs, graph, *context.pTraffic, *context.pCars, car,
+                             2.f * RoadNetwork::RaisedCost);
         costs.SetInto(avoidedNode, AvoidedCost, false);
-        AStar<GridTerrainNode, GraphConnection> pathfinder(&graph, pHeuristic);
+        PathSearch search(pBlackboard, graph, pHeuristic);
         int goal = graph.GetNodeIdxAtWorldPos(car.GetDestination());
         const int attempts = mayChangeDestination ? MaxAvoidingAttempts : 1;
         for (int attempt = 0; attempt < attempts; ++attempt)
@@ -1051,7 +1238,7 @@ bool PlanPathAvoiding(Blackboard* pBlackboard, int avoidedNode, bool mayChangeDe
             while (goal == start || goal == avoidedNode || goal == invalid_node_index ||
                    graph.GetNode(goal)->GetTerrainType() != TerrainType::Default)
                 goal = rand() % graph.GetNrOfNodes();
-            nodes = pathfinder.FindPath(graph.GetNode(start), graph.GetNode(goal));
+            nodes = search.Find(start, goal);
             const bool avoids = std::none_of(nodes.begin(), nodes.end(),
                                              [avoidedNode](const GridTerrainNode* pNode)
                                              { return pNode->GetIndex() == avoidedNode; });

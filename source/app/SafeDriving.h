@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 class Car;
@@ -28,6 +29,16 @@ enum class WaitReason : std::uint8_t
     Merge,     ///< ring traffic that has priority at the merge ahead
 };
 
+/// The cells a car is about to drive through: its own cell, then the cells of its path points (repeats
+/// dropped), at most MaxRouteCells.
+struct Route
+{
+    static constexpr int MaxRouteCells = 9; ///< the look-ahead, a junction and the cell beyond
+    std::array<int, MaxRouteCells> cells{};
+    int size = 0;
+};
+Route GetRoute(const TrafficGraph& graph, const Car& car);
+
 /// What the safe cars of one simulation share: the simulated clock, the traffic lights they read, a
 /// small memory per car and the count of waiting cycles resolved. Owned by the application; every safe
 /// car's blackboard points at it.
@@ -40,7 +51,11 @@ public:
                 std::vector<RoadNetwork::RaisedConnection> planningRaise);
 
     /// Advances the clock by one simulation step (seconds); called before the cars update.
-    void Advance(float deltaTime) { m_Time += deltaTime; }
+    void Advance(float deltaTime)
+    {
+        m_Time += deltaTime;
+        ++m_Step; // the cars have moved: every kept view is out of date
+    }
     /// Simulated seconds since the start.
     double GetTime() const { return m_Time; }
 
@@ -66,6 +81,32 @@ public:
     CarMemory& GetMemory(int carIndex);
     const CarMemory& GetMemory(int carIndex) const;
 
+    /// What the other cars read of a car: its route and the direction it steers to.
+    struct CarView
+    {
+        Route route;
+        Vemox::Vector2D steering;
+    };
+    /// The application brackets every car's update with these. In between, a car's view is computed once
+    /// per step and kept until the end of that car's own update (only its own update changes its path,
+    /// and cars move only in the physics step); the updating car's view, and every view outside an
+    /// update, is computed afresh.
+    void BeginUpdateOf(int carIndex) { m_UpdatingCar = carIndex; }
+    void EndUpdateOf(int carIndex);
+    /// The view of car carIndex (the car at that index in the cars).
+    CarView GetView(const TrafficGraph& graph, int carIndex);
+    /// For checking the searches: every search looks at every car and no view is kept. The cars then
+    /// drive exactly as they do with the grid and the kept views, only slower.
+    void SetSearchesEveryCar(bool searchesEveryCar) { m_SearchesEveryCar = searchesEveryCar; }
+    bool SearchesEveryCar() const { return m_SearchesEveryCar; }
+    /// The index of pCar in the cars, or -1.
+    int IndexOf(const Car* pCar);
+
+    /// A cleared list for the indices of nearby cars, one per nesting level of the leaves' searches;
+    /// every AcquireScratch is followed by one ReleaseScratch.
+    std::vector<int>& AcquireScratch();
+    void ReleaseScratch();
+
     /// Waiting cycles that lasted beyond the bound and were broken.
     int GetCyclesResolved() const { return m_CyclesResolved; }
     void CountResolution() { ++m_CyclesResolved; }
@@ -78,20 +119,21 @@ private:
     const std::vector<TrafficLight>& m_Lights;
     std::vector<RoadNetwork::RaisedConnection> m_PlanningRaise;
     std::vector<CarMemory> m_Memories;
+    /// Each light's index under its (from, to) nodes; filled on the first look-up after the lights change.
+    mutable std::unordered_map<std::uint64_t, int> m_LightIndex;
+    mutable std::size_t m_NrOfIndexedLights = 0;
+    std::unordered_map<const Car*, int> m_CarIndex;
+    std::vector<CarView> m_Views;
+    std::vector<std::uint64_t> m_ViewSteps; ///< the step each view was computed in (0: none)
+    std::uint64_t m_Step = 1;
+    int m_UpdatingCar = -1;
+    bool m_SearchesEveryCar = false;
+    std::array<std::vector<int>, 4> m_Scratch;
+    std::size_t m_ScratchDepth = 0;
     double m_Time = 0.0;
     int m_CyclesResolved = 0;
     int m_Reroutes = 0;
 };
-
-/// The cells a car is about to drive through: its own cell, then the cells of its path points (repeats
-/// dropped), at most MaxRouteCells.
-struct Route
-{
-    static constexpr int MaxRouteCells = 9; ///< the look-ahead, a junction and the cell beyond
-    std::array<int, MaxRouteCells> cells{};
-    int size = 0;
-};
-Route GetRoute(const TrafficGraph& graph, const Car& car);
 
 /// Seconds to cover distance (world units) from speed v0 when the steering blends the velocity towards
 /// topSpeed at the car's rate (a fraction deltaTime per step: e-folding time 1 s).

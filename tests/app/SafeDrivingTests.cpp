@@ -325,6 +325,32 @@ TEST(SafeDriving, TheSameSeedGivesTheSameRun)
     EXPECT_NE(hashAfterRun(DriverModel::Classic), safe);
 }
 
+TEST(SafeDriving, NearbySearchesAndKeptViewsDriveAsSearchingEveryCar)
+{
+    // A city of several junctions and merges, busy enough for queues, reroutes and cycles: the grid's
+    // searches must find every car that a rule needs, and a kept view must never be out of date.
+    const auto run = [](bool searchesEveryCar)
+    {
+        srand(11);
+        HeadlessSimulation::Options options{150, false, false, DriverModel::Safe, RoadNetwork::LightPhase};
+        options.city = CityLayout{7, 3};
+        HeadlessSimulation simulation(options);
+        simulation.GetApp().GetSafeTraffic()->SetSearchesEveryCar(searchesEveryCar);
+        std::vector<std::uint64_t> hashes;
+        for (int second = 0; second < 25; ++second)
+        {
+            for (int frame = 0; frame < 60; ++frame)
+                simulation.Step(FrameTime);
+            hashes.push_back(HashSimulationState(simulation.GetApp()));
+        }
+        return hashes;
+    };
+    const std::vector<std::uint64_t> everyCar = run(true);
+    const std::vector<std::uint64_t> nearby = run(false);
+    for (size_t second = 0; second < everyCar.size(); ++second)
+        ASSERT_EQ(nearby[second], everyCar[second]) << "first difference after " << second + 1 << " s";
+}
+
 TEST(SafeDriving, OnlyTheSafeScenarioSharesSafeTraffic)
 {
     {
