@@ -142,13 +142,19 @@ struct World
     SafeTraffic::CarView View(int index) const { return traffic.GetView(graph, index); }
 };
 
-/// The indices of the cars that may stand in the square of half-width halfWidth around centre, in the
-/// cars' order (every rule below breaks ties by that order): the grid's cells that meet the square, or
-/// every car when there is no grid.
+/// The indices of the cars that may stand in the square of half-width halfWidth around centre: the
+/// grid's cells that meet the square, or every car when there is no grid. In the cars' order (every rule
+/// below breaks ties by that order) unless the caller breaks its ties itself.
 class NearbyCars
 {
 public:
-    NearbyCars(const World& world, const Vector2D& centre, float halfWidth)
+    enum class Order
+    {
+        Cars, ///< the cars' order
+        Any,  ///< the grid's order: the caller's result must not depend on it
+    };
+
+    NearbyCars(const World& world, const Vector2D& centre, float halfWidth, Order order = Order::Cars)
         : m_Traffic(world.traffic), m_Indices(world.traffic.AcquireScratch())
     {
         if (world.pGrid == nullptr)
@@ -159,7 +165,8 @@ public:
         }
         world.pGrid->ForEachNear(centre, halfWidth,
                                  [this](const CarGrid::Entry& entry) { m_Indices.push_back(entry.index); });
-        std::sort(m_Indices.begin(), m_Indices.end());
+        if (order == Order::Cars)
+            std::sort(m_Indices.begin(), m_Indices.end());
     }
     ~NearbyCars() { m_Traffic.ReleaseScratch(); }
     NearbyCars(const NearbyCars&) = delete;
@@ -527,27 +534,35 @@ SafeTraffic::SafeTraffic(const std::vector<Car*>& cars, const std::vector<Traffi
 {
 }
 
-namespace
-{
-std::uint64_t LightKey(int fromNode, int toNode)
-{
-    return static_cast<std::uint64_t>(static_cast<std::uint32_t>(fromNode)) << 32 |
-           static_cast<std::uint32_t>(toNode);
-}
-} // namespace
-
 const TrafficLight* SafeTraffic::FindLight(int fromNode, int toNode) const
 {
-    // The lights never change places, but the application adds them after this object is made.
+    // The lights never change places, but the application adds them after this object is made. Per
+    // from node, the first of its lights and, per light, the next one from the same node, in the
+    // lights' order (the first of two equal lights is found, as by a scan).
     if (m_NrOfIndexedLights != m_Lights.size())
     {
-        m_LightIndex.clear();
-        for (size_t i = 0; i < m_Lights.size(); ++i) // emplace keeps the first of two equal lights
-            m_LightIndex.emplace(LightKey(m_Lights[i].fromNode, m_Lights[i].toNode), static_cast<int>(i));
+        int nrOfNodes = 0;
+        for (const TrafficLight& light : m_Lights)
+            nrOfNodes = std::max(nrOfNodes, light.fromNode + 1);
+        m_FirstLightFrom.assign(static_cast<size_t>(nrOfNodes), -1);
+        m_NextLightFrom.assign(m_Lights.size(), -1);
+        for (size_t i = m_Lights.size(); i-- > 0;)
+        {
+            const int from = m_Lights[i].fromNode;
+            if (from < 0)
+                continue;
+            m_NextLightFrom[i] = m_FirstLightFrom[static_cast<size_t>(from)];
+            m_FirstLightFrom[static_cast<size_t>(from)] = static_cast<int>(i);
+        }
         m_NrOfIndexedLights = m_Lights.size();
     }
-    const auto it = m_LightIndex.find(LightKey(fromNode, toNode));
-    return it != m_LightIndex.end() ? &m_Lights[static_cast<size_t>(it->second)] : nullptr;
+    if (fromNode < 0 || static_cast<size_t>(fromNode) >= m_FirstLightFrom.size())
+        return nullptr;
+    for (int i = m_FirstLightFrom[static_cast<size_t>(fromNode)]; i >= 0;
+         i = m_NextLightFrom[static_cast<size_t>(i)])
+        if (m_Lights[static_cast<size_t>(i)].toNode == toNode)
+            return &m_Lights[static_cast<size_t>(i)];
+    return nullptr;
 }
 
 void SafeTraffic::EndUpdateOf(int carIndex)
@@ -687,11 +702,13 @@ BehaviorState KeepSafeDistance(Blackboard* pBlackboard)
 
     float allowed = FloatMax;
     const Car* pBlocker = nullptr;
-    // Nothing beyond the look-ahead is in the car's way (SeeInTheWay).
-    for (const int i : NearbyCars(world, car.GetPosition(), Lookahead + 1.f))
+    int blockerIndex = -1;
+    // Nothing beyond the look-ahead is in the car's way (SeeInTheWay). Of two equal limits the one of
+    // the earlier car counts, in whatever order the cars come.
+    for (const int i : NearbyCars(world, car.GetPosition(), Lookahead + 1.f, NearbyCars::Order::Any))
     {
         const Car* pOther = world.cars[static_cast<size_t>(i)];
-        if (pOther == &car)
+        if (pOther == &car || (pOther->GetPosition() - car.GetPosition()).MagnitudeSquared() > Lookahead2)
             continue;
         const SafeTraffic::CarView other = world.View(i);
         const Sighting sighting = SeeInTheWay(world, car, route, heading, *pOther, other.route, i);
@@ -768,10 +785,11 @@ BehaviorState KeepSafeDistance(Blackboard* pBlackboard)
             leadSpeed = 0.f;
         }
         const float speed = SafeSpeed(room, leadSpeed);
-        if (speed < allowed)
+        if (speed < allowed || (speed == allowed && i < blockerIndex))
         {
             allowed = speed;
             pBlocker = pOther;
+            blockerIndex = i;
         }
     }
     if (pBlocker != nullptr)

@@ -119,8 +119,9 @@ private:
     const std::vector<TrafficLight>& m_Lights;
     std::vector<RoadNetwork::RaisedConnection> m_PlanningRaise;
     std::vector<CarMemory> m_Memories;
-    /// Each light's index under its (from, to) nodes; filled on the first look-up after the lights change.
-    mutable std::unordered_map<std::uint64_t, int> m_LightIndex;
+    /// The lights by their from node (see FindLight); filled on the first look-up after the lights change.
+    mutable std::vector<int> m_FirstLightFrom;
+    mutable std::vector<int> m_NextLightFrom;
     mutable std::size_t m_NrOfIndexedLights = 0;
     std::unordered_map<const Car*, int> m_CarIndex;
     std::vector<CarView> m_Views;
