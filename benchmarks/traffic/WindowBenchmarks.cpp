@@ -1,5 +1,6 @@
 // Frame rate of the real window program (event pump, simulation step, drawing, GL upload, UI, swap) with
-// a large city: 5,000 cars on 40x20 at the documented zoom and with the whole city fitted into the view.
+// a large city: 5,000 cars on 40x20, either driver, at the documented zoom and with the whole city fitted
+// into the view.
 // Needs an X display: run it under Xvfb, where OpenGL is rendered in software.
 #include "VemoxProgram.h"
 #include "app/App_TrafficSimulation.h"
@@ -63,7 +64,7 @@ void BM_WindowFrame(benchmark::State& state)
     TrafficScenario scenario;
     scenario.nrOfCars = static_cast<int>(state.range(0));
     scenario.city = CityLayout{static_cast<int>(state.range(1)), static_cast<int>(state.range(2))};
-    scenario.driver = DriverModel::Safe;
+    scenario.driver = state.range(4) != 0 ? DriverModel::Safe : DriverModel::Classic;
     const bool fit = state.range(3) != 0;
     for (auto _ : state)
     {
@@ -84,12 +85,15 @@ void BM_WindowFrame(benchmark::State& state)
 }
 } // namespace
 
-// Arguments: cars, blocks across, blocks up, view (0 the documented zoom, 1 the whole city fitted).
+// Arguments: cars, blocks across, blocks up, view (0 the documented zoom, 1 the whole city fitted),
+// driver (0 classic, 1 safe).
 BENCHMARK(BM_WindowFrame)
-    ->ArgNames({"cars", "bx", "by", "fit"})
-    ->Args({20, 4, 2, 0})
-    ->Args({5000, 40, 20, 0})
-    ->Args({5000, 40, 20, 1})
+    ->ArgNames({"cars", "bx", "by", "fit", "safe"})
+    ->Args({20, 4, 2, 0, 0})
+    ->Args({5000, 40, 20, 0, 0})
+    ->Args({5000, 40, 20, 1, 0})
+    ->Args({5000, 40, 20, 0, 1})
+    ->Args({5000, 40, 20, 1, 1})
     ->UseManualTime()
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
