@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace
@@ -49,6 +50,42 @@ const char* DriverName(DriverModel driver)
 int JamReroutes(const App_TrafficSimulation& app)
 {
     return app.GetSafeTraffic() != nullptr ? app.GetSafeTraffic()->GetReroutes() : 0;
+}
+
+/// What last held back each of the safe driver's cars that have stood for over a minute: a car ahead or
+/// in the way, a light, a junction (no room beyond, or priority), a merge, or nothing recorded. Empty for
+/// the classic driver, which records no reasons.
+std::vector<std::pair<const char*, int>> GridlockHeldBy(const App_TrafficSimulation& app,
+                                                        const std::vector<int>& gridlocked)
+{
+    using SafeDriving::WaitReason;
+    const SafeDriving::SafeTraffic* pTraffic = app.GetSafeTraffic();
+    if (pTraffic == nullptr)
+        return {};
+    std::vector<std::pair<const char*, int>> counts = {
+        {"car", 0}, {"light", 0}, {"junction", 0}, {"merge", 0}, {"nothing", 0}};
+    for (const int car : gridlocked)
+    {
+        switch (pTraffic->GetMemory(car).reason)
+        {
+        case WaitReason::Following:
+            ++counts[0].second;
+            break;
+        case WaitReason::Light:
+            ++counts[1].second;
+            break;
+        case WaitReason::Junction:
+            ++counts[2].second;
+            break;
+        case WaitReason::Merge:
+            ++counts[3].second;
+            break;
+        case WaitReason::None:
+            ++counts[4].second;
+            break;
+        }
+    }
+    return counts;
 }
 
 /// The figures that compare driver models, as rates that do not depend on the run's length.
@@ -101,6 +138,8 @@ void WriteJsonSummary(std::ostream& out, const RunOptions& options, const RunMea
         {"state_hash", Hex(HashSimulationState(app))},
     };
     AddDriverComparison(summary, options, monitor, app);
+    for (const auto& [reason, count] : GridlockHeldBy(app, gridlocked))
+        summary["gridlock"]["held_by"][reason] = count;
     out << summary.dump(2) << "\n";
 }
 
@@ -130,6 +169,10 @@ void WriteTextSummary(std::ostream& out, const RunOptions& options, const RunMea
         Print(out, "%s%d", i == 0 ? " (ids " : ", ", gridlocked[i]);
     Print(out, "%s; circular wait: %s\n", gridlocked.empty() ? "" : ")",
           monitor.HasCircularWait() ? "yes" : "no");
+    const std::vector<std::pair<const char*, int>> heldBy = GridlockHeldBy(app, gridlocked);
+    for (size_t i = 0; i < heldBy.size(); ++i)
+        Print(out, "%s%s %d%s", i == 0 ? "  of those, last held by  " : ", ", heldBy[i].first,
+              heldBy[i].second, i + 1 == heldBy.size() ? "\n" : "");
     Print(out, "  longest circular wait    %.1f s\n", monitor.GetLongestCircularWait());
     Print(out, "  car-car contacts begun   %" PRId64 "\n", monitor.GetCarContactsBegun());
     Print(out, "  driver model             %s\n", DriverName(options.driver));

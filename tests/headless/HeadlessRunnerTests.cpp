@@ -26,7 +26,8 @@ using Result = Vemox::Testing::ProcessResult;
 /// applies.
 Result RunRunner(const std::string& arguments, const std::string& redirection = "")
 {
-    return Vemox::Testing::RunProcess(std::string(TRAFFIC_HEADLESS_PATH) + " " + arguments + " 2>&1" + redirection);
+    return Vemox::Testing::RunProcess(std::string(TRAFFIC_HEADLESS_PATH) + " " + arguments + " 2>&1" +
+                                      redirection);
 }
 
 nlohmann::json RunJson(const std::string& arguments)
