@@ -565,8 +565,21 @@ const TrafficLight* SafeTraffic::FindLight(int fromNode, int toNode) const
     return nullptr;
 }
 
+Route SafeTraffic::GetOwnRoute(const TrafficGraph& graph, const Car& car, int carIndex)
+{
+    if (carIndex != m_UpdatingCar || m_SearchesEveryCar)
+        return GetRoute(graph, car);
+    if (!m_HasOwnRoute)
+    {
+        m_OwnRoute = GetRoute(graph, car);
+        m_HasOwnRoute = true;
+    }
+    return m_OwnRoute;
+}
+
 void SafeTraffic::EndUpdateOf(int carIndex)
 {
+    m_HasOwnRoute = false;
     if (carIndex >= 0 && static_cast<size_t>(carIndex) < m_ViewSteps.size())
         m_ViewSteps[static_cast<size_t>(carIndex)] = 0;
     m_UpdatingCar = -1;
@@ -697,7 +710,7 @@ BehaviorState KeepSafeDistance(Blackboard* pBlackboard)
     const World world(context);
     const TrafficGraph& graph = world.graph;
     const Car& car = *context.pCar;
-    const Route route = GetRoute(graph, car);
+    const Route route = context.pTraffic->GetOwnRoute(graph, car, context.index);
     const Vector2D heading = SteeringDirection(graph, car);
 
     float allowed = FloatMax;
@@ -804,7 +817,7 @@ BehaviorState StopForRedLight(Blackboard* pBlackboard)
         return BehaviorState::Failure;
     const TrafficGraph& graph = *context.pGraph;
     const Car& car = *context.pCar;
-    const Route route = GetRoute(graph, car);
+    const Route route = context.pTraffic->GetOwnRoute(graph, car, context.index);
     for (int i = 0; i + 1 < route.size; ++i)
     {
         const TrafficLight* pLight = context.pTraffic->FindLight(route.cells[static_cast<size_t>(i)],
@@ -839,7 +852,7 @@ BehaviorState KeepJunctionClear(Blackboard* pBlackboard)
         return BehaviorState::Failure;
     const TrafficGraph& graph = *context.pGraph;
     const Car& car = *context.pCar;
-    const Route route = GetRoute(graph, car);
+    const Route route = context.pTraffic->GetOwnRoute(graph, car, context.index);
     const int entry = FindJunctionEntry(graph, route);
     if (entry < 0 || HasRightOfWay(context))
         return BehaviorState::Success;
@@ -935,7 +948,7 @@ BehaviorState YieldBeforeMerging(Blackboard* pBlackboard)
         return BehaviorState::Failure;
     const TrafficGraph& graph = *context.pGraph;
     const Car& car = *context.pCar;
-    const Route route = GetRoute(graph, car);
+    const Route route = context.pTraffic->GetOwnRoute(graph, car, context.index);
     int merge = -1;
     for (int k = 1; k < route.size && merge < 0; ++k)
         if (IsOnRing(graph, route.cells[static_cast<size_t>(k)]) &&
@@ -1176,8 +1189,10 @@ private:
     RoutePlanner* m_pPlanner = nullptr;
 };
 
-void SetPath(const TrafficGraph& graph, Car& car, const std::vector<GridTerrainNode*>& nodes)
+void SetPath(const TrafficGraph& graph, Car& car, const std::vector<GridTerrainNode*>& nodes,
+             SafeTraffic& traffic)
 {
+    traffic.ForgetOwnRoute();
     Car::Path path;
     for (const GridTerrainNode* pNode : nodes)
         path.push_back(graph.GetNodeWorldPos(pNode->GetIndex()));
@@ -1223,7 +1238,7 @@ BehaviorState PlanPathAroundJams(Blackboard* pBlackboard)
     }
     if (nodes.empty())
         return BehaviorState::Failure;
-    SetPath(graph, car, nodes);
+    SetPath(graph, car, nodes, *context.pTraffic);
     return BehaviorState::Success;
 }
 
@@ -1268,7 +1283,7 @@ bool PlanPathAvoiding(Blackboard* pBlackboard, int avoidedNode, bool mayChangeDe
     }
     if (nodes.empty())
         return false;
-    SetPath(graph, car, nodes);
+    SetPath(graph, car, nodes, *context.pTraffic);
     return true;
 }
 

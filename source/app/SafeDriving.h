@@ -91,8 +91,17 @@ public:
     /// per step and kept until the end of that car's own update (only its own update changes its path,
     /// and cars move only in the physics step); the updating car's view, and every view outside an
     /// update, is computed afresh.
-    void BeginUpdateOf(int carIndex) { m_UpdatingCar = carIndex; }
+    void BeginUpdateOf(int carIndex)
+    {
+        m_UpdatingCar = carIndex;
+        m_HasOwnRoute = false;
+    }
     void EndUpdateOf(int carIndex);
+    /// The route of car carIndex for its own leaves: during its update, computed once and kept until its
+    /// path is replaced (ForgetOwnRoute); otherwise computed afresh. The leaves that drop reached points
+    /// run before any leaf reads the route.
+    Route GetOwnRoute(const TrafficGraph& graph, const Car& car, int carIndex);
+    void ForgetOwnRoute() { m_HasOwnRoute = false; }
     /// The view of car carIndex (the car at that index in the cars).
     CarView GetView(const TrafficGraph& graph, int carIndex);
     /// For checking the searches: every search looks at every car and no view is kept. The cars then
@@ -128,6 +137,8 @@ private:
     std::vector<std::uint64_t> m_ViewSteps; ///< the step each view was computed in (0: none)
     std::uint64_t m_Step = 1;
     int m_UpdatingCar = -1;
+    Route m_OwnRoute;
+    bool m_HasOwnRoute = false;
     bool m_SearchesEveryCar = false;
     std::array<std::vector<int>, 4> m_Scratch;
     std::size_t m_ScratchDepth = 0;
