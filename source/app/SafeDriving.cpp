@@ -107,6 +107,9 @@ struct Context
     SafeTraffic* pTraffic = nullptr;
     int index = -1;
     const CarGrid* pGrid = nullptr; ///< null unless the grid holds this step's positions of the cars
+
+    /// The car's own route, as its leaves read it (kept for the length of its update).
+    Route OwnRoute() const { return pTraffic->GetOwnRoute(*pGraph, *pCar, index); }
 };
 
 bool ReadContext(Blackboard* pBlackboard, Context& context)
@@ -710,7 +713,7 @@ BehaviorState KeepSafeDistance(Blackboard* pBlackboard)
     const World world(context);
     const TrafficGraph& graph = world.graph;
     const Car& car = *context.pCar;
-    const Route route = context.pTraffic->GetOwnRoute(graph, car, context.index);
+    const Route route = context.OwnRoute();
     const Vector2D heading = SteeringDirection(graph, car);
 
     float allowed = FloatMax;
@@ -817,7 +820,7 @@ BehaviorState StopForRedLight(Blackboard* pBlackboard)
         return BehaviorState::Failure;
     const TrafficGraph& graph = *context.pGraph;
     const Car& car = *context.pCar;
-    const Route route = context.pTraffic->GetOwnRoute(graph, car, context.index);
+    const Route route = context.OwnRoute();
     for (int i = 0; i + 1 < route.size; ++i)
     {
         const TrafficLight* pLight = context.pTraffic->FindLight(route.cells[static_cast<size_t>(i)],
@@ -852,7 +855,7 @@ BehaviorState KeepJunctionClear(Blackboard* pBlackboard)
         return BehaviorState::Failure;
     const TrafficGraph& graph = *context.pGraph;
     const Car& car = *context.pCar;
-    const Route route = context.pTraffic->GetOwnRoute(graph, car, context.index);
+    const Route route = context.OwnRoute();
     const int entry = FindJunctionEntry(graph, route);
     if (entry < 0 || HasRightOfWay(context))
         return BehaviorState::Success;
@@ -948,7 +951,7 @@ BehaviorState YieldBeforeMerging(Blackboard* pBlackboard)
         return BehaviorState::Failure;
     const TrafficGraph& graph = *context.pGraph;
     const Car& car = *context.pCar;
-    const Route route = context.pTraffic->GetOwnRoute(graph, car, context.index);
+    const Route route = context.OwnRoute();
     int merge = -1;
     for (int k = 1; k < route.size && merge < 0; ++k)
         if (IsOnRing(graph, route.cells[static_cast<size_t>(k)]) &&
