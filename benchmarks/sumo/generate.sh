@@ -16,28 +16,28 @@ grid | city | all) ;;
 esac
 mkdir -p "$out"
 
-if [ "$which" != "city" ]; then
-    # Junctions 75 m apart, 5 by 3, every junction a traffic light with 8 s green phases.
-    netgenerate --grid --grid.x-number 5 --grid.y-number 3 --grid.x-length 75 --grid.y-length 75 \
+# lit_grid X Y NET REROUTERS: X by Y junctions 75 m apart, every junction a traffic light with 8 s green
+# phases, written to NET; rerouters on every edge written to REROUTERS, so that a vehicle never reaches
+# the end of its route and the fleet stays closed (their interval, to 3600 s, outlasts every run of
+# compare.sh).
+lit_grid() {
+    netgenerate --grid --grid.x-number "$1" --grid.y-number "$2" --grid.x-length 75 --grid.y-length 75 \
         --default-junction-type traffic_light --tls.green.time 8 --seed 42 \
-        --output-file "$out/grid.net.xml"
-    # Rerouters on every edge: a vehicle never reaches the end of its route, so the fleet stays closed.
-    python3 "$SUMO_HOME/tools/generateContinuousRerouters.py" --net-file "$out/grid.net.xml" \
-        --output-file "$out/rerouters.add.xml" --begin 0 --end 3600
+        --output-file "$3"
+    python3 "$SUMO_HOME/tools/generateContinuousRerouters.py" --net-file "$3" \
+        --output-file "$4" --begin 0 --end 3600
+}
+
+if [ "$which" != "city" ]; then
+    lit_grid 5 3 "$out/grid.net.xml" "$out/rerouters.add.xml"
     for cars in 20 128; do
         python3 "$here/make_fleet.py" "$out/grid.net.xml" "$cars" 42 "$out/fleet$cars.rou.xml"
     done
 fi
 
 if [ "$which" != "grid" ]; then
-    # The same grid at the size of this program's 40 x 20 block city (200 x 100 cells of 15 units):
-    # 41 by 21 junctions, 75 m apart.
-    netgenerate --grid --grid.x-number 41 --grid.y-number 21 --grid.x-length 75 --grid.y-length 75 \
-        --default-junction-type traffic_light --tls.green.time 8 --seed 42 \
-        --output-file "$out/city40x20.net.xml"
-    # The rerouters' interval (to 3600 s) outlasts every run of compare.sh on this network.
-    python3 "$SUMO_HOME/tools/generateContinuousRerouters.py" --net-file "$out/city40x20.net.xml" \
-        --output-file "$out/city40x20.rerouters.add.xml" --begin 0 --end 3600
+    # The same grid at the size of this program's 40 x 20 block city (200 x 100 cells of 15 units).
+    lit_grid 41 21 "$out/city40x20.net.xml" "$out/city40x20.rerouters.add.xml"
     python3 "$here/make_fleet.py" "$out/city40x20.net.xml" 5000 42 "$out/city40x20.fleet5000.rou.xml"
     # The network is about 10 MB as text; SUMO reads it gzipped. -n keeps name and time out of the header.
     gzip -n -9 -f "$out/city40x20.net.xml"
