@@ -456,6 +456,38 @@ int FindJunctionEntry(const TrafficGraph& graph, const Route& route)
     return -1;
 }
 
+/// Room (world units, at most two cells) from the line between cell `from` and cell `into` on into the
+/// latter, up to the rearmost car there or in the cell after it, outside any junction; a moving car counts
+/// where it gets in RoomLookSeconds. pRearmost: that car, or null.
+float RoomBeyond(const World& world, const Car& car, int from, int into, const Car*& pRearmost)
+{
+    const TrafficGraph& graph = world.graph;
+    const Vector2D lane = LaneDirection(graph, from, into);
+    const Vector2D line = (graph.GetNodeWorldPos(from) + graph.GetNodeWorldPos(into)) * 0.5f;
+    float free = 2.f * CellLength;
+    pRearmost = nullptr;
+    for (const int i : NearbyCars(world, line, 2.f * CellLength + CarRadius + 1.f))
+    {
+        const Car* pOther = world.cars[static_cast<size_t>(i)];
+        if (pOther == &car)
+            continue;
+        const Vector2D offset = pOther->GetPosition() - line;
+        const float along = Dot(offset, lane);
+        if (along < -CarRadius || along > 2.f * CellLength ||
+            std::abs(Cross(lane, offset)) > CellLength * 0.5f)
+            continue;
+        if (IsIntersection(graph, CellOf(graph, *pOther)))
+            continue; // inside a junction: its own rules count it
+        const float reach = along + std::min(Speed(*pOther), JunctionSpeed) * RoomLookSeconds - CarRadius;
+        if (reach < free)
+        {
+            free = reach;
+            pRearmost = pOther;
+        }
+    }
+    return free;
+}
+
 /// Why `car` may not enter the junction `pass` now: a car inside crossing its way, or no room beyond.
 /// Returns that car, or null when the way is clear.
 const Car* FindJunctionBlocker(const World& world, const Car& car, const JunctionPass& pass)
@@ -498,33 +530,8 @@ const Car* FindJunctionBlocker(const World& world, const Car& car, const Junctio
 
     if (pass.exit == invalid_node_index)
         return nullptr;
-    // Room beyond the junction: from the line into the exit cell up to the rearmost car there or in the
-    // cell after it, counting how far a moving car gets in RoomLookSeconds.
-    const int last = pass.cells[static_cast<size_t>(pass.size - 1)];
-    const Vector2D lane = LaneDirection(graph, last, pass.exit);
-    const Vector2D line = (graph.GetNodeWorldPos(last) + graph.GetNodeWorldPos(pass.exit)) * 0.5f;
-    float free = 2.f * CellLength;
     const Car* pRearmost = nullptr;
-    for (const int i : NearbyCars(world, line, 2.f * CellLength + CarRadius + 1.f))
-    {
-        const Car* pOther = world.cars[static_cast<size_t>(i)];
-        if (pOther == &car)
-            continue;
-        const Vector2D offset = pOther->GetPosition() - line;
-        const float along = Dot(offset, lane);
-        if (along < -CarRadius || along > 2.f * CellLength ||
-            std::abs(Cross(lane, offset)) > CellLength * 0.5f)
-            continue;
-        const int cell = CellOf(graph, *pOther);
-        if (IsIntersection(graph, cell))
-            continue; // still inside: counted above
-        const float reach = along + std::min(Speed(*pOther), JunctionSpeed) * RoomLookSeconds - CarRadius;
-        if (reach < free)
-        {
-            free = reach;
-            pRearmost = pOther;
-        }
-    }
+    const float free = RoomBeyond(world, car, pass.cells[static_cast<size_t>(pass.size - 1)], pass.exit, pRearmost);
     if (free >= CarSpace * static_cast<float>(committed + 1))
         return nullptr;
     return pRearmost != nullptr ? pRearmost : pLastCommitted;
