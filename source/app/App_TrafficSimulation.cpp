@@ -115,8 +115,15 @@ void App_TrafficSimulation::Start()
     m_pCarGrid = new CarGrid(m_pGridGraph->GetNrOfColumns(), m_pGridGraph->GetNrOfRows(),
                              static_cast<float>(m_pGridGraph->GetCellSize()));
     if (m_Scenario.driver == DriverModel::Safe)
-        m_pSafeTraffic = new SafeDriving::SafeTraffic(
-            m_Cars, m_TrafficLights, static_cast<size_t>(m_NrOfCars), m_City.GetPlanningRaise());
+    {
+        std::vector<RoadNetwork::RaisedConnection> ring; // the ring's connections: those at its cost
+        for (const RoadConnection& connection : m_City.GetRoadConnections())
+            if (connection.cost == RoadNetwork::RingCost)
+                ring.push_back({connection.from, connection.to, connection.cost});
+        m_pSafeTraffic =
+            new SafeDriving::SafeTraffic(m_Cars, m_TrafficLights, static_cast<size_t>(m_NrOfCars),
+                                         m_City.GetPlanningRaise(), std::move(ring));
+    }
 
     m_Cars.reserve(static_cast<size_t>(m_NrOfCars));
     m_TakenStartNodes.reserve(static_cast<size_t>(m_NrOfCars));

@@ -73,8 +73,8 @@ constexpr float AvoidedCost = 10000.f;
 constexpr float JamCost = 100.f;
 /// Destinations a resolving car tries before it gives up on a way around.
 constexpr int MaxAvoidingAttempts = 8;
-/// Seconds a car stands at a junction line (a red phase and most of a green one) before it looks for
-/// another way when there is no room beyond.
+/// Seconds a car stands at a junction line (a red phase and most of a green one), or where it turns off
+/// the ring, before it looks for another way when there is no room beyond.
 constexpr double RerouteSeconds = 15.0;
 
 // How far (world units) from a point the cars that a search around it needs can stand. A car's next
@@ -531,7 +531,8 @@ const Car* FindJunctionBlocker(const World& world, const Car& car, const Junctio
     if (pass.exit == invalid_node_index)
         return nullptr;
     const Car* pRearmost = nullptr;
-    const float free = RoomBeyond(world, car, pass.cells[static_cast<size_t>(pass.size - 1)], pass.exit, pRearmost);
+    const float free =
+        RoomBeyond(world, car, pass.cells[static_cast<size_t>(pass.size - 1)], pass.exit, pRearmost);
     if (free >= CarSpace * static_cast<float>(committed + 1))
         return nullptr;
     return pRearmost != nullptr ? pRearmost : pLastCommitted;
@@ -539,8 +540,10 @@ const Car* FindJunctionBlocker(const World& world, const Car& car, const Junctio
 } // namespace
 
 SafeTraffic::SafeTraffic(const std::vector<Car*>& cars, const std::vector<TrafficLight>& lights,
-                         std::size_t nrOfCars, std::vector<RoadNetwork::RaisedConnection> planningRaise)
-    : m_Cars(cars), m_Lights(lights), m_PlanningRaise(std::move(planningRaise)), m_Memories(nrOfCars)
+                         std::size_t nrOfCars, std::vector<RoadNetwork::RaisedConnection> planningRaise,
+                         std::vector<RoadNetwork::RaisedConnection> ringConnections)
+    : m_Cars(cars), m_Lights(lights), m_PlanningRaise(std::move(planningRaise)),
+      m_RingConnections(std::move(ringConnections)), m_Memories(nrOfCars)
 {
 }
 
@@ -951,6 +954,39 @@ BehaviorState KeepJunctionClear(Blackboard* pBlackboard)
     return BehaviorState::Success;
 }
 
+BehaviorState DriveOnPastAFullTurnOff(Blackboard* pBlackboard)
+{
+    Context context;
+    if (!ReadContext(pBlackboard, context))
+        return BehaviorState::Failure;
+    const TrafficGraph& graph = *context.pGraph;
+    const Car& car = *context.pCar;
+    const Route route = context.OwnRoute();
+    SafeTraffic& traffic = *context.pTraffic;
+    SafeTraffic::CarMemory& memory = traffic.GetMemory(context.index);
+    int turnOff = 1; // the first route cell off the ring
+    while (turnOff < route.size && IsOnRing(graph, route.cells[static_cast<size_t>(turnOff)]))
+        ++turnOff;
+    const bool standsAtTurnOff = IsOnRing(graph, route.cells[0]) && turnOff == 1 && route.size > 1 &&
+                                 Speed(car) < StandingSpeed &&
+                                 DistanceToLine(graph, car, route, 0) < ContenderDistance;
+    if (!standsAtTurnOff)
+    {
+        memory.standsAtTurnOffSince = -1.0;
+        return BehaviorState::Success;
+    }
+    if (memory.standsAtTurnOffSince < 0.0)
+        memory.standsAtTurnOffSince = traffic.GetTime();
+    if (traffic.GetTime() - memory.standsAtTurnOffSince < RerouteSeconds)
+        return BehaviorState::Success;
+    memory.standsAtTurnOffSince = traffic.GetTime();
+    const Car* pRearmost = nullptr;
+    if (RoomBeyond(World(context), car, route.cells[0], route.cells[1], pRearmost) < CarSpace &&
+        PlanPathAvoiding(pBlackboard, route.cells[1], true))
+        traffic.CountReroute();
+    return BehaviorState::Success;
+}
+
 BehaviorState YieldBeforeMerging(Blackboard* pBlackboard)
 {
     Context context;
@@ -1145,11 +1181,14 @@ private:
     std::vector<std::pair<GraphConnection*, float>> m_Saved;
 };
 
-/// The costs a safe car plans with: the junctions' inner connections raised to raisedCost, and JamCost
-/// for every standing car in a cell, so that paths keep clear of queues where they can.
+/// The costs a safe car plans with: the junctions' inner connections raised to raisedCost, the ring's
+/// connections at RingPlanningCost, and JamCost for every standing car in a cell, so that paths keep
+/// clear of queues where they can.
 void RaiseSafeSearchCosts(SearchCosts& costs, const TrafficGraph& graph, const SafeTraffic& traffic,
                           const std::vector<Car*>& cars, const Car& car, float raisedCost)
 {
+    for (const RoadNetwork::RaisedConnection& ring : traffic.GetRingConnections())
+        costs.Set(ring.fromNode, ring.toNode, RingPlanningCost);
     for (const RoadNetwork::RaisedConnection& raised : traffic.GetPlanningRaise())
         costs.Set(raised.fromNode, raised.toNode, raisedCost);
     for (const Car* pOther : cars)
@@ -1314,6 +1353,7 @@ IBehavior* CreateSafeBehaviorRoot()
                 }),
                 new BehaviorAction(SeekNextPathPoint),
             }),
+            new BehaviorAction(DriveOnPastAFullTurnOff),
             new BehaviorAction(SetSpeedFromRoad),
             new BehaviorAction(KeepSafeDistance),
             new BehaviorAction(StopForRedLight),

@@ -46,9 +46,11 @@ class SafeTraffic
 {
 public:
     /// cars and lights are the application's vectors (borrowed; they must outlive this object); nrOfCars
-    /// the number of cars the application spawns; planningRaise the city's connections raised for a search.
+    /// the number of cars the application spawns; planningRaise the city's connections raised for a search;
+    /// ringConnections the connections along the ring (each with its road cost as restoreCost).
     SafeTraffic(const std::vector<Car*>& cars, const std::vector<TrafficLight>& lights, std::size_t nrOfCars,
-                std::vector<RoadNetwork::RaisedConnection> planningRaise);
+                std::vector<RoadNetwork::RaisedConnection> planningRaise,
+                std::vector<RoadNetwork::RaisedConnection> ringConnections);
 
     /// Advances the clock by one simulation step (seconds); called before the cars update.
     void Advance(float deltaTime)
@@ -62,6 +64,7 @@ public:
     const std::vector<Car*>& GetCars() const { return m_Cars; }
     const std::vector<TrafficLight>& GetTrafficLights() const { return m_Lights; }
     const std::vector<RoadNetwork::RaisedConnection>& GetPlanningRaise() const { return m_PlanningRaise; }
+    const std::vector<RoadNetwork::RaisedConnection>& GetRingConnections() const { return m_RingConnections; }
     /// The light guarding fromNode -> toNode, or null.
     const TrafficLight* FindLight(int fromNode, int toNode) const;
 
@@ -70,12 +73,13 @@ public:
     struct CarMemory
     {
         WaitReason reason = WaitReason::None;
-        Vemox::Vector2D progressPoint;   ///< where the car was when it last moved a car's length
-        double progressTime = -1.0;      ///< seconds; when that was (negative before the first update)
-        double rightOfWayUntil = -1.0;   ///< seconds; granted by a resolution
-        double standsAtLineSince = -1.0; ///< seconds; since when it stands at a junction's line
-        double waitsToMergeSince = -1.0; ///< seconds; since when it stands at a merge onto the ring
-        double waitsOnGreenSince = -1.0; ///< seconds; since when it stands at a junction's line on green
+        Vemox::Vector2D progressPoint;      ///< where the car was when it last moved a car's length
+        double progressTime = -1.0;         ///< seconds; when that was (negative before the first update)
+        double rightOfWayUntil = -1.0;      ///< seconds; granted by a resolution
+        double standsAtLineSince = -1.0;    ///< seconds; since when it stands at a junction's line
+        double waitsToMergeSince = -1.0;    ///< seconds; since when it stands at a merge onto the ring
+        double waitsOnGreenSince = -1.0;    ///< seconds; since when it stands at a junction's line on green
+        double standsAtTurnOffSince = -1.0; ///< seconds; since when it stands on the ring where it turns off
     };
     /// carIndex: the car's index in the application's cars.
     CarMemory& GetMemory(int carIndex);
@@ -127,6 +131,7 @@ private:
     const std::vector<Car*>& m_Cars;
     const std::vector<TrafficLight>& m_Lights;
     std::vector<RoadNetwork::RaisedConnection> m_PlanningRaise;
+    std::vector<RoadNetwork::RaisedConnection> m_RingConnections;
     std::vector<CarMemory> m_Memories;
     /// The lights by their from node (see FindLight); filled on the first look-up after the lights change.
     mutable std::vector<int> m_FirstLightFrom;
@@ -156,9 +161,14 @@ float ArrivalTime(float distance, float v0, float topSpeed);
 float SafeSpeed(float room, float leadSpeed);
 
 /// Draws a random road destination outside the junctions and plans an A* path there with the
-/// documented raise and a cost for every car standing in a cell (paths keep clear of queues); a path
-/// with a U-turn inside a junction is planned again with the raise doubled.
+/// documented raise, the ring weighed by the time it takes to drive (RingPlanningCost) and a cost for
+/// every car standing in a cell (paths keep clear of queues); a path with a U-turn inside a junction is
+/// planned again with the raise doubled.
 Vemox::BehaviorState PlanPathAroundJams(Vemox::Blackboard* pBlackboard);
+/// A car that has stood on the ring for RerouteSeconds where its way turns off, and finds no room in the
+/// cell it turns into, drives on along the ring and plans another way: standing there, it holds up the
+/// ring's single lane behind it.
+Vemox::BehaviorState DriveOnPastAFullTurnOff(Vemox::Blackboard* pBlackboard);
 /// Keeps a speed-dependent distance to every car ahead on the route or in the car's way (judged from
 /// routes and the direction the car steers to, never from relative velocity), and keeps out of a cell
 /// that a car crosses or moves into. Of two cars that would wait on each other, the one that has the
@@ -183,6 +193,13 @@ Vemox::BehaviorState ResolveWaitingCycle(Vemox::Blackboard* pBlackboard);
 /// nodes. False when none was found (the car's path is then unchanged).
 bool PlanPathAvoiding(Vemox::Blackboard* pBlackboard, int avoidedNode, bool mayChangeDestination);
 
+/// What a safe car's search charges for a ring connection. The documented costs are road speeds, under
+/// which the ring, the slowest road, looks the cheapest. Weighed by the time it takes to drive (an inner
+/// road's cell costing InnerRoadCost), a ring cell costs InnerRoadCost times the inner roads' speed over
+/// the ring's: 83.3. Otherwise, in a large city, long trips crowd onto the ring, whose single lane takes
+/// a merge at every road that meets it.
+constexpr float RingPlanningCost =
+    RoadNetwork::InnerRoadCost * RoadNetwork::InnerRoadCost / RoadNetwork::RingCost;
 /// Simulated seconds that a waiting cycle must last before it is resolved.
 constexpr double CycleBound = 5.0;
 /// Simulated seconds for which the resolving car ignores the yield rules.

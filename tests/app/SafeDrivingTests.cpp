@@ -2,6 +2,7 @@
 // standing car ahead, a light about to turn red, a full cell beyond a junction, a merge onto the ring,
 // a cycle of waiting cars, and reproducible runs.
 #include "app/Car.h"
+#include "app/RoutePlanner.h"
 #include "app/SafeDriving.h"
 #include "app/TrafficMonitor.h"
 #include "framework/Physics/RigidBody.h"
@@ -235,6 +236,32 @@ TEST(SafeDriving, MergingCarLetsRingTrafficPassFirstWithoutContact)
     EXPECT_EQ(monitor.GetCarContactsBegun(), 0);
 }
 
+TEST(SafeDriving, ACarStandingWhereItWouldTurnOffTheRingIntoAFullCellDrivesOnAfterAWhile)
+{
+    // Car 0 comes along the ring's top row to turn down column 4 at 184; car 1 stands at the top of 164.
+    Scene scene(2, DriverModel::Safe);
+    scene.Park(1, {67.5f, 131.f}, -Pi / 2.f);
+    scene.Place(0, CellCentre(182), 0.f, {0.f, 0.f}, {183, 184, 164, 144});
+    const SafeDriving::SafeTraffic& traffic = *scene.App().GetSafeTraffic();
+    const TrafficGraph& graph = *scene.App().GetGraph();
+    const auto turnsDown = [&]
+    {
+        const Car::Path& path = scene.CarAt(0).GetPath();
+        return std::any_of(path.begin(), path.end(),
+                           [&](const Vector2D& point) { return graph.GetNodeIdxAtWorldPos(point) == 164; });
+    };
+    scene.Run(12.f); // it has stood on the ring for a while, less than the reroute's wait
+    EXPECT_EQ(graph.GetNodeIdxAtWorldPos(scene.CarAt(0).GetPosition()), 184);
+    EXPECT_LT(scene.CarAt(0).GetLinearVelocity().Magnitude(), 0.5f);
+    EXPECT_TRUE(turnsDown());
+    EXPECT_EQ(traffic.GetReroutes(), 0);
+
+    scene.Run(18.f);
+    EXPECT_EQ(traffic.GetReroutes(), 1);
+    EXPECT_FALSE(turnsDown());
+    EXPECT_GT(scene.CarAt(0).GetPosition().x, 90.f); // on along the ring
+}
+
 TEST(SafeDriving, AWaitingCycleIsResolvedAfterTheBoundAndCounted)
 {
     // Four cars in the four cells of the first junction, each about to drive into the next one's cell:
@@ -310,6 +337,64 @@ TEST(SafeDriving, PlansAroundStandingCarsAndPutsEveryCostBack)
     for (int node = 0; node < graph.GetNrOfNodes(); ++node)
         for (const GraphConnection* pConnection : graph.GetNodeConnections(node))
             EXPECT_EQ(pConnection->GetCost(), costs[k++]) << node;
+}
+
+TEST(SafeDriving, PlansWeighTheRingByTheTimeItTakesToDrive)
+{
+    // The ring costs the least per cell but is the slowest road: on a large city without traffic, the
+    // safe car's ways between the same cells run on it for at most four fifths as many cells as the
+    // documented planner's, even with its junction raise doubled.
+    HeadlessSimulation simulation(HeadlessSimulation::Options{1, false, false, DriverModel::Safe,
+                                                              RoadNetwork::LightPhase, CityLayout{16, 8}});
+    App_TrafficSimulation& app = simulation.GetApp();
+    TrafficGraph& graph = *app.GetGraph();
+    Car& car = *app.GetCars()[0];
+    Blackboard* pBlackboard = static_cast<BehaviorTree*>(car.GetDecisionMaking())->GetBlackboard();
+    const int columns = graph.GetNrOfColumns();
+    const int rows = graph.GetNrOfRows();
+    const auto ringCells = [&](const std::vector<int>& cells)
+    {
+        return std::count_if(cells.begin(), cells.end(),
+                             [&](int node)
+                             {
+                                 return node % columns == 0 || node % columns == columns - 1 ||
+                                        node / columns == 0 || node / columns == rows - 1;
+                             });
+    };
+    const auto drawRoadCell = [&]
+    {
+        int node = 0;
+        do
+            node = rand() % graph.GetNrOfNodes();
+        while (graph.GetNode(node)->GetTerrainType() != TerrainType::Default);
+        return node;
+    };
+
+    srand(3);
+    long documentedRing = 0;
+    long safeRing = 0;
+    for (int trip = 0; trip < 100; ++trip)
+    {
+        const int start = drawRoadCell();
+        const int goal = drawRoadCell();
+        if (start == goal)
+            continue;
+        std::vector<int> documented;
+        for (const GridTerrainNode* pNode : app.GetRoutePlanner()->FindRoute(start, goal, Chebyshev))
+            documented.push_back(pNode->GetIndex());
+        car.GetRigidBody()->SetTransform(graph.GetNodeWorldPos(start), 0.f);
+        car.SetDestination(graph.GetNodeWorldPos(goal));
+        // A block cell: nothing to avoid on the way.
+        ASSERT_TRUE(SafeDriving::PlanPathAvoiding(pBlackboard, app.GetCity().GetBlockCells().front(), false));
+        std::vector<int> safe;
+        for (const Vector2D& point : car.GetPath())
+            safe.push_back(graph.GetNodeIdxAtWorldPos(point));
+        ASSERT_EQ(safe.back(), goal);
+        documentedRing += ringCells(documented);
+        safeRing += ringCells(safe);
+    }
+    EXPECT_GT(documentedRing, 0);
+    EXPECT_LT(safeRing * 5, documentedRing * 4) << safeRing << " of " << documentedRing;
 }
 
 TEST(SafeDriving, TheSameSeedGivesTheSameRun)
