@@ -120,9 +120,11 @@ void App_TrafficSimulation::Start()
         for (const RoadConnection& connection : m_City.GetRoadConnections())
             if (connection.cost == RoadNetwork::RingCost)
                 ring.push_back({connection.from, connection.to, connection.cost});
+        const float ringCost = SafeDriving::RingPlanningCost(static_cast<float>(ring.size()) /
+                                                             static_cast<float>(m_City.GetNrOfRoadCells()));
         m_pSafeTraffic =
             new SafeDriving::SafeTraffic(m_Cars, m_TrafficLights, static_cast<size_t>(m_NrOfCars),
-                                         m_City.GetPlanningRaise(), std::move(ring));
+                                         m_City.GetPlanningRaise(), std::move(ring), ringCost);
     }
 
     m_Cars.reserve(static_cast<size_t>(m_NrOfCars));

@@ -541,9 +541,9 @@ const Car* FindJunctionBlocker(const World& world, const Car& car, const Junctio
 
 SafeTraffic::SafeTraffic(const std::vector<Car*>& cars, const std::vector<TrafficLight>& lights,
                          std::size_t nrOfCars, std::vector<RoadNetwork::RaisedConnection> planningRaise,
-                         std::vector<RoadNetwork::RaisedConnection> ringConnections)
+                         std::vector<RoadNetwork::RaisedConnection> ringConnections, float ringCost)
     : m_Cars(cars), m_Lights(lights), m_PlanningRaise(std::move(planningRaise)),
-      m_RingConnections(std::move(ringConnections)), m_Memories(nrOfCars)
+      m_RingConnections(std::move(ringConnections)), m_RingCost(ringCost), m_Memories(nrOfCars)
 {
 }
 
@@ -683,6 +683,15 @@ Route GetRoute(const TrafficGraph& graph, const Car& car)
             route.cells[static_cast<size_t>(route.size++)] = node;
     }
     return route;
+}
+
+float RingPlanningCost(float ringShare)
+{
+    constexpr float DocumentedShare = 56.f / 128.f; // ring cells over road cells in the documented city
+    constexpr float TimeCost =
+        RoadNetwork::InnerRoadCost * RoadNetwork::InnerRoadCost / RoadNetwork::RingCost;
+    const float smallness = std::clamp(1.f - ringShare / DocumentedShare, 0.f, 1.f);
+    return RoadNetwork::RingCost + (TimeCost - RoadNetwork::RingCost) * smallness;
 }
 
 float ArrivalTime(float distance, float v0, float topSpeed)
@@ -1181,14 +1190,15 @@ private:
     std::vector<std::pair<GraphConnection*, float>> m_Saved;
 };
 
-/// The costs a safe car plans with: the junctions' inner connections raised to raisedCost, the ring's
-/// connections at RingPlanningCost, and JamCost for every standing car in a cell, so that paths keep
+/// The costs a safe car plans with: the ring's connections at the city's ring cost, the junctions' inner
+/// connections raised to raisedCost, and JamCost for every standing car in a cell, so that paths keep
 /// clear of queues where they can.
 void RaiseSafeSearchCosts(SearchCosts& costs, const TrafficGraph& graph, const SafeTraffic& traffic,
                           const std::vector<Car*>& cars, const Car& car, float raisedCost)
 {
-    for (const RoadNetwork::RaisedConnection& ring : traffic.GetRingConnections())
-        costs.Set(ring.fromNode, ring.toNode, RingPlanningCost);
+    if (traffic.GetRingCost() != RoadNetwork::RingCost)
+        for (const RoadNetwork::RaisedConnection& ring : traffic.GetRingConnections())
+            costs.Set(ring.fromNode, ring.toNode, traffic.GetRingCost());
     for (const RoadNetwork::RaisedConnection& raised : traffic.GetPlanningRaise())
         costs.Set(raised.fromNode, raised.toNode, raisedCost);
     for (const Car* pOther : cars)

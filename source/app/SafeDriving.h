@@ -47,10 +47,11 @@ class SafeTraffic
 public:
     /// cars and lights are the application's vectors (borrowed; they must outlive this object); nrOfCars
     /// the number of cars the application spawns; planningRaise the city's connections raised for a search;
-    /// ringConnections the connections along the ring (each with its road cost as restoreCost).
+    /// ringConnections the connections along the ring (each with its road cost as restoreCost), charged
+    /// ringCost in a search.
     SafeTraffic(const std::vector<Car*>& cars, const std::vector<TrafficLight>& lights, std::size_t nrOfCars,
                 std::vector<RoadNetwork::RaisedConnection> planningRaise,
-                std::vector<RoadNetwork::RaisedConnection> ringConnections);
+                std::vector<RoadNetwork::RaisedConnection> ringConnections, float ringCost);
 
     /// Advances the clock by one simulation step (seconds); called before the cars update.
     void Advance(float deltaTime)
@@ -65,6 +66,7 @@ public:
     const std::vector<TrafficLight>& GetTrafficLights() const { return m_Lights; }
     const std::vector<RoadNetwork::RaisedConnection>& GetPlanningRaise() const { return m_PlanningRaise; }
     const std::vector<RoadNetwork::RaisedConnection>& GetRingConnections() const { return m_RingConnections; }
+    float GetRingCost() const { return m_RingCost; }
     /// The light guarding fromNode -> toNode, or null.
     const TrafficLight* FindLight(int fromNode, int toNode) const;
 
@@ -132,6 +134,7 @@ private:
     const std::vector<TrafficLight>& m_Lights;
     std::vector<RoadNetwork::RaisedConnection> m_PlanningRaise;
     std::vector<RoadNetwork::RaisedConnection> m_RingConnections;
+    float m_RingCost;
     std::vector<CarMemory> m_Memories;
     /// The lights by their from node (see FindLight); filled on the first look-up after the lights change.
     mutable std::vector<int> m_FirstLightFrom;
@@ -161,8 +164,8 @@ float ArrivalTime(float distance, float v0, float topSpeed);
 float SafeSpeed(float room, float leadSpeed);
 
 /// Draws a random road destination outside the junctions and plans an A* path there with the
-/// documented raise, the ring weighed by the time it takes to drive (RingPlanningCost) and a cost for
-/// every car standing in a cell (paths keep clear of queues); a path with a U-turn inside a junction is
+/// documented raise, the ring's cost raised by the city's size (RingPlanningCost) and a cost for every
+/// car standing in a cell (paths keep clear of queues); a path with a U-turn inside a junction is
 /// planned again with the raise doubled.
 Vemox::BehaviorState PlanPathAroundJams(Vemox::Blackboard* pBlackboard);
 /// A car that has stood on the ring for RerouteSeconds where its way turns off, and finds no room in the
@@ -193,13 +196,14 @@ Vemox::BehaviorState ResolveWaitingCycle(Vemox::Blackboard* pBlackboard);
 /// nodes. False when none was found (the car's path is then unchanged).
 bool PlanPathAvoiding(Vemox::Blackboard* pBlackboard, int avoidedNode, bool mayChangeDestination);
 
-/// What a safe car's search charges for a ring connection. The documented costs are road speeds, under
-/// which the ring, the slowest road, looks the cheapest. Weighed by the time it takes to drive (an inner
-/// road's cell costing InnerRoadCost), a ring cell costs InnerRoadCost times the inner roads' speed over
-/// the ring's: 83.3. Otherwise, in a large city, long trips crowd onto the ring, whose single lane takes
-/// a merge at every road that meets it.
-constexpr float RingPlanningCost =
-    RoadNetwork::InnerRoadCost * RoadNetwork::InnerRoadCost / RoadNetwork::RingCost;
+/// What a safe car's search charges for a ring connection in a city whose ring is ringShare of its road
+/// cells. The documented costs are road speeds, under which the ring, the slowest road, looks the
+/// cheapest. In the documented city, where the ring is 7/16 of the road cells, it has the room for the
+/// trips that this draws, and keeps its cost. The smaller its share, the closer its charge comes to
+/// the time it takes to drive (InnerRoadCost times the inner roads' speed over the ring's, 83.3): in a
+/// 40x20 city (a share of 4.7 %) it is 77.7. Otherwise long trips crowd onto the ring's single lane,
+/// which takes a merge at every road that meets it, and its queues hold cars for minutes.
+float RingPlanningCost(float ringShare);
 /// Simulated seconds that a waiting cycle must last before it is resolved.
 constexpr double CycleBound = 5.0;
 /// Simulated seconds for which the resolving car ignores the yield rules.
