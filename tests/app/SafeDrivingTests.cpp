@@ -1,6 +1,7 @@
 // The safe driver on hand-arranged situations: braking arithmetic, cars at rest facing each other, a
-// standing car ahead, a light about to turn red, a full cell beyond a junction, a merge onto the ring,
-// a cycle of waiting cars, and reproducible runs.
+// standing car ahead, a light about to turn red, a full cell beyond a junction, a merge onto the ring, a
+// full turn-off from it, a cycle of waiting cars, what its plans charge for the ring, and reproducible
+// runs.
 #include "app/Car.h"
 #include "app/RoutePlanner.h"
 #include "app/SafeDriving.h"
