@@ -973,11 +973,8 @@ BehaviorState DriveOnPastAFullTurnOff(Blackboard* pBlackboard)
     const Route route = context.OwnRoute();
     SafeTraffic& traffic = *context.pTraffic;
     SafeTraffic::CarMemory& memory = traffic.GetMemory(context.index);
-    int turnOff = 1; // the first route cell off the ring
-    while (turnOff < route.size && IsOnRing(graph, route.cells[static_cast<size_t>(turnOff)]))
-        ++turnOff;
-    const bool standsAtTurnOff = IsOnRing(graph, route.cells[0]) && turnOff == 1 && route.size > 1 &&
-                                 Speed(car) < StandingSpeed &&
+    const bool standsAtTurnOff = route.size > 1 && IsOnRing(graph, route.cells[0]) &&
+                                 !IsOnRing(graph, route.cells[1]) && Speed(car) < StandingSpeed &&
                                  DistanceToLine(graph, car, route, 0) < ContenderDistance;
     if (!standsAtTurnOff)
     {
