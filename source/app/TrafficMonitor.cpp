@@ -89,6 +89,7 @@ void TrafficMonitor::Observe(float deltaTime)
     m_SimulatedTime += deltaTime;
     const auto& cars = m_App.GetCars();
     Snapshot snapshot;
+    m_NewlyGridlocked.clear();
     float speedSum = 0.f;
     const float worldWidth = m_App.GetCity().GetWorldWidth();
     const float worldHeight = m_App.GetCity().GetWorldHeight();
@@ -146,7 +147,10 @@ void TrafficMonitor::Observe(float deltaTime)
 
         if (speed < StandStillSpeed)
         {
+            const bool wasGridlocked = m_StandingFor[i] > GridlockSeconds;
             m_StandingFor[i] += deltaTime;
+            if (!wasGridlocked && m_StandingFor[i] > GridlockSeconds)
+                m_NewlyGridlocked.push_back(static_cast<int>(i));
             m_LongestStandStill = std::max(m_LongestStandStill, m_StandingFor[i]);
         }
         else
@@ -301,6 +305,13 @@ double TrafficMonitor::GetTripsPerCarHour() const
 double TrafficMonitor::GetContactsPer100CarMinutes() const
 {
     return m_CarTime > 0.0 ? static_cast<double>(m_CarContactsBegun) / (m_CarTime / 60.0) * 100.0 : 0.0;
+}
+
+double TrafficMonitor::GetStandingFor(int carIndex) const
+{
+    return carIndex >= 0 && static_cast<size_t>(carIndex) < m_StandingFor.size()
+               ? m_StandingFor[static_cast<size_t>(carIndex)]
+               : 0.0;
 }
 
 std::vector<int> TrafficMonitor::GetGridlockedCars() const

@@ -64,6 +64,12 @@ public:
     double GetLongestStandStill() const { return m_LongestStandStill; }
     /// Indices (into the application's cars) of those standing still longer than GridlockSeconds now.
     std::vector<int> GetGridlockedCars() const;
+    /// Those of them that passed GridlockSeconds in the last observed frame, in the cars' order.
+    const std::vector<int>& GetNewlyGridlockedCars() const { return m_NewlyGridlocked; }
+    /// How long car carIndex has stood still without a break, in simulated seconds (0 when it moves).
+    double GetStandingFor(int carIndex) const;
+    /// Index of pCar in the application's cars, -1 for none.
+    int IndexOf(const Car* pCar) const;
     /// Whether, at the last Observe, standing cars waited on each other in a cycle. A car waits on the
     /// car its decision making stopped it for (Car::GetWaitingFor); a car at a red light waits on nobody.
     bool HasCircularWait() const { return m_HasCircularWait; }
@@ -88,8 +94,6 @@ public:
 
 private:
     void CountNewContacts();
-    /// Index of pCar in the application's cars, -1 for none.
-    int IndexOf(const Car* pCar) const;
     /// Records the car that car i waits on after this frame (-1: nobody) and how long it has.
     void ObserveWait(size_t i, int waitsOn, float deltaTime);
     void FindCircularWaits();
@@ -102,6 +106,7 @@ private:
     std::vector<Vemox::Vector2D> m_Destinations;
     std::vector<double> m_TripStart; ///< negative until the car's first plan
     std::vector<double> m_StandingFor;
+    std::vector<int> m_NewlyGridlocked;
     std::vector<int> m_TripsOfCar;
     std::vector<double> m_TripTimeOfCar;
     int m_TripsCompleted = 0;

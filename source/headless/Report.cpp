@@ -2,11 +2,13 @@
 #include "Report.h"
 
 #include "app/App_TrafficSimulation.h"
+#include "app/Car.h"
 #include "app/SafeDriving.h"
 #include "app/TrafficMonitor.h"
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cinttypes>
 #include <csignal>
 #include <cstdarg>
@@ -52,6 +54,26 @@ int JamReroutes(const App_TrafficSimulation& app)
     return app.GetSafeTraffic() != nullptr ? app.GetSafeTraffic()->GetReroutes() : 0;
 }
 
+/// What last held back a car of the safe driver, as the reports name it.
+const char* HeldByName(SafeDriving::WaitReason reason)
+{
+    using SafeDriving::WaitReason;
+    switch (reason)
+    {
+    case WaitReason::Following:
+        return "car";
+    case WaitReason::Light:
+        return "light";
+    case WaitReason::Junction:
+        return "junction";
+    case WaitReason::Merge:
+        return "merge";
+    case WaitReason::None:
+        break;
+    }
+    return "nothing";
+}
+
 /// What last held back each of the safe driver's cars that have stood for over a minute: a car ahead or
 /// in the way, a light, a junction (no room beyond, or priority), a merge, or nothing recorded. Empty for
 /// the classic driver, which records no reasons.
@@ -62,30 +84,84 @@ std::vector<std::pair<const char*, int>> GridlockHeldBy(const App_TrafficSimulat
     const SafeDriving::SafeTraffic* pTraffic = app.GetSafeTraffic();
     if (pTraffic == nullptr)
         return {};
-    std::vector<std::pair<const char*, int>> counts = {
-        {"car", 0}, {"light", 0}, {"junction", 0}, {"merge", 0}, {"nothing", 0}};
+    constexpr WaitReason Reasons[] = {WaitReason::Following, WaitReason::Light, WaitReason::Junction,
+                                      WaitReason::Merge, WaitReason::None};
+    std::vector<std::pair<const char*, int>> counts;
+    for (const WaitReason reason : Reasons)
+        counts.emplace_back(HeldByName(reason), 0);
     for (const int car : gridlocked)
-    {
-        switch (pTraffic->GetMemory(car).reason)
-        {
-        case WaitReason::Following:
-            ++counts[0].second;
-            break;
-        case WaitReason::Light:
-            ++counts[1].second;
-            break;
-        case WaitReason::Junction:
-            ++counts[2].second;
-            break;
-        case WaitReason::Merge:
-            ++counts[3].second;
-            break;
-        case WaitReason::None:
-            ++counts[4].second;
-            break;
-        }
-    }
+        for (size_t k = 0; k < counts.size(); ++k)
+            if (Reasons[k] == pTraffic->GetMemory(car).reason)
+                ++counts[k].second;
     return counts;
+}
+
+const char* StopName(StopReason reason)
+{
+    switch (reason)
+    {
+    case StopReason::Moving:
+        return "moving";
+    case StopReason::RedLight:
+        return "red_light";
+    case StopReason::AnotherCar:
+        return "another_car";
+    case StopReason::Other:
+        break;
+    }
+    return "other";
+}
+
+/// [column, row] of the cell at a world position, null off the grid.
+nlohmann::ordered_json CellAt(const TrafficGraph& graph, const Vemox::Vector2D& position)
+{
+    const int node = graph.GetNodeIdxAtWorldPos(position);
+    if (node == Vemox::invalid_node_index)
+        return nullptr;
+    const int columns = graph.GetNrOfColumns();
+    return {node % columns, node / columns};
+}
+
+/// The kind of road at a world position: the one-way ring round the city, a junction, an inner road,
+/// a block's inside, or "none" off the grid.
+const char* RoadAt(const TrafficGraph& graph, const Vemox::Vector2D& position)
+{
+    const int node = graph.GetNodeIdxAtWorldPos(position);
+    if (node == Vemox::invalid_node_index)
+        return "none";
+    switch (graph.GetNode(node)->GetTerrainType())
+    {
+    case Vemox::TerrainType::Intersection:
+        return "junction";
+    case Vemox::TerrainType::Default:
+        break;
+    default:
+        return "block";
+    }
+    const int column = node % graph.GetNrOfColumns();
+    const int row = node / graph.GetNrOfColumns();
+    const bool isRing = row == 0 || row == graph.GetNrOfRows() - 1 || column == 0 ||
+                        column == graph.GetNrOfColumns() - 1;
+    return isRing ? "ring" : "road";
+}
+
+nlohmann::ordered_json DescribeCar(const TrafficMonitor& monitor, const App_TrafficSimulation& app, int index)
+{
+    const TrafficGraph& graph = *app.GetGraph();
+    const Car& car = *app.GetCars()[static_cast<size_t>(index)];
+    nlohmann::ordered_json description = {
+        {"car", index},
+        {"cell", CellAt(graph, car.GetPosition())},
+        {"road", RoadAt(graph, car.GetPosition())},
+        {"speed", car.GetLinearVelocity().Magnitude()},
+        {"stood_seconds", monitor.GetStandingFor(index)},
+        {"stop", StopName(monitor.Classify(car))},
+    };
+    if (const SafeDriving::SafeTraffic* pTraffic = app.GetSafeTraffic())
+        description["held_by"] = HeldByName(pTraffic->GetMemory(index).reason);
+    description["next_cell"] = car.GetPath().empty() ? nlohmann::ordered_json(nullptr)
+                                                     : CellAt(graph, car.GetPath().front());
+    return description;
 }
 
 /// The figures that compare driver models, as rates that do not depend on the run's length.
@@ -141,6 +217,30 @@ void WriteJsonSummary(std::ostream& out, const RunOptions& options, const RunMea
     for (const auto& [reason, count] : GridlockHeldBy(app, gridlocked))
         summary["gridlock"]["held_by"][reason] = count;
     out << summary.dump(2) << "\n";
+}
+
+void WriteStuckCars(std::ostream& out, const TrafficMonitor& monitor, const App_TrafficSimulation& app)
+{
+    for (const int stuck : monitor.GetNewlyGridlockedCars())
+    {
+        nlohmann::ordered_json chain = nlohmann::ordered_json::array();
+        std::vector<int> seen;
+        bool isCycle = false;
+        for (int index = stuck; index >= 0;
+             index = monitor.IndexOf(app.GetCars()[static_cast<size_t>(index)]->GetWaitingFor()))
+        {
+            if (std::find(seen.begin(), seen.end(), index) != seen.end())
+            {
+                isCycle = true;
+                break;
+            }
+            seen.push_back(index);
+            chain.push_back(DescribeCar(monitor, app, index));
+        }
+        const nlohmann::ordered_json line = {
+            {"time", monitor.GetSimulatedTime()}, {"car", stuck}, {"cycle", isCycle}, {"chain", chain}};
+        out << line.dump() << "\n";
+    }
 }
 
 void WriteTextSummary(std::ostream& out, const RunOptions& options, const RunMeasurements& measurements,

@@ -12,6 +12,12 @@ class TrafficMonitor;
 /// Writes the summary as one JSON object.
 void WriteJsonSummary(std::ostream& out, const RunOptions& options, const RunMeasurements& measurements,
                       const TrafficMonitor& monitor, const App_TrafficSimulation& app);
+/// Writes one JSON line for every car that passed the monitor's gridlock threshold in the frame it last
+/// observed: the time and the chain of cars it waits for, from the car itself on, each with its cell
+/// ([column, row]), road, speed, stand-still, what stops it and (safe driver) what last held it, and its
+/// next cell. The chain ends at a car that waits for nobody, or where it comes back to a car already in
+/// it ("cycle": true). Writes nothing when no car passed the threshold.
+void WriteStuckCars(std::ostream& out, const TrafficMonitor& monitor, const App_TrafficSimulation& app);
 /// Writes the summary as an aligned text table.
 void WriteTextSummary(std::ostream& out, const RunOptions& options, const RunMeasurements& measurements,
                       const TrafficMonitor& monitor, const App_TrafficSimulation& app);

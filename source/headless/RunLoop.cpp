@@ -2,6 +2,7 @@
 #include "RunLoop.h"
 
 #include "HeadlessSimulation.h"
+#include "Report.h"
 #include "app/TrafficMonitor.h"
 
 #include <algorithm>
@@ -67,7 +68,8 @@ long ResidentKiB()
 }
 
 RunMeasurements RunFrames(const RunOptions& options, HeadlessSimulation& simulation, TrafficMonitor& monitor,
-                          std::ostream* pCsv, const volatile std::sig_atomic_t* pStopSignal)
+                          std::ostream* pCsv, std::ostream* pStuckLog,
+                          const volatile std::sig_atomic_t* pStopSignal)
 {
     RunMeasurements measurements;
     ProgressBar progress(!options.quiet);
@@ -94,6 +96,16 @@ RunMeasurements RunFrames(const RunOptions& options, HeadlessSimulation& simulat
             {
                 measurements.csvWriteFailed = true;
                 measurements.csvError = errno;
+                break;
+            }
+        }
+        if (pStuckLog != nullptr)
+        {
+            WriteStuckCars(*pStuckLog, monitor, simulation.GetApp());
+            if (!*pStuckLog)
+            {
+                measurements.stuckLogWriteFailed = true;
+                measurements.stuckLogError = errno;
                 break;
             }
         }

@@ -102,10 +102,14 @@ const char* const HelpFooter =
     "CSV columns: time (simulated seconds), cars_moving, cars_stopped_red_light, cars_stopped_for_car,\n"
     "trips_completed (so far), mean_speed (world units per second, over all cars).\n"
     "\n"
+    "Stuck-car log lines: time, car, chain (the car, the car it waits for, and so on; each with car, cell\n"
+    "[column, row], road (ring, road, junction), speed, stood_seconds, stop (red_light, another_car, other),\n"
+    "held_by (safe driver: car, light, junction, merge, nothing) and next_cell), cycle.\n"
+    "\n"
     "Exit codes: 0 a sound run; 2 a bad option (nothing is run); 3 integrity failed (cars outside the\n"
-    "world or with non-finite positions); 4 a write failed (the CSV file or standard output; no summary\n"
-    "follows); 130 interrupted by SIGINT, 143 by SIGTERM. A write failure wins over an interrupt, an\n"
-    "interrupt over an integrity failure.";
+    "world or with non-finite positions); 4 a write failed (the CSV file, the stuck-car log or standard\n"
+    "output; no summary follows); 130 interrupted by SIGINT, 143 by SIGTERM. A write failure wins over an\n"
+    "interrupt, an interrupt over an integrity failure.";
 } // namespace
 
 bool ParseCityLayout(const std::string& text, CityLayout& layout)
@@ -171,6 +175,10 @@ ParseOutcome ParseRunOptions(int argc, const char* const argv[], RunOptions& opt
             },
             ""));
     app.add_option("--csv", options.csvPath, "Write a time series, one row per simulated second, to FILE")
+        ->type_name("FILE")
+        ->transform(FileName());
+    app.add_option("--stuck-log", options.stuckLogPath,
+                   "Write a JSON line to FILE for each car that passes 60 s standing: what it waits for")
         ->type_name("FILE")
         ->transform(FileName());
     app.add_flag("--quiet", options.quiet, "No progress bar and no text summary (--json still prints)");

@@ -25,6 +25,7 @@ struct RunOptions
     int nrOfCars = RoadNetwork::DefaultNrOfCars; ///< at most the city's road cells
     CityLayout city{};
     std::string csvPath; ///< empty: no time series
+    std::string stuckLogPath; ///< empty: no log of the cars that pass the gridlock threshold
     bool quiet = false;
     bool json = false;
     bool draw = false; ///< also build each frame's debug geometry

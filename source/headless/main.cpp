@@ -55,6 +55,33 @@ int ReportWriteFailure(const std::string& message, int error)
     return ExitWriteFailure;
 }
 
+// Opens an output file named by an option; nothing to do for an empty path.
+bool OpenOutput(std::ofstream& file, const char* option, const std::string& path)
+{
+    if (path.empty())
+        return true;
+    file.open(path);
+    if (!file)
+    {
+        std::cerr << "traffic-headless: " << option << ": cannot open '" << path << "' for writing\n";
+        return false;
+    }
+    return true;
+}
+
+// Closes an output file (if open) that the run wrote to. False when a write failed during the run
+// (writeFailed, with its errno writeError) or at the close; error is then the errno, 0 if unknown.
+bool CloseOutput(std::ofstream& file, bool writeFailed, int writeError, int& error)
+{
+    error = writeError;
+    if (!file.is_open() || writeFailed)
+        return !writeFailed;
+    errno = 0;
+    file.close();
+    error = errno;
+    return !file.fail();
+}
+
 // Everything written to standard output has reached the file or pipe, and closing it succeeded.
 bool FinishStandardOutput()
 {
@@ -82,7 +109,7 @@ int main(int argc, char* argv[])
         options.seed = static_cast<std::uint32_t>(std::time(nullptr));
 
     // A closed standard output would hand its descriptor to the CSV file, and the summary would land
-    // in there. Hold it with /dev/null, and refuse the run when a summary is wanted.
+    // in there (or in the stuck-car log). Hold it with /dev/null, and refuse the run when a summary is wanted.
     if (fcntl(STDOUT_FILENO, F_GETFD) == -1 && errno == EBADF)
     {
         const int placeholder = open("/dev/null", O_WRONLY);
@@ -93,16 +120,12 @@ int main(int argc, char* argv[])
     }
 
     std::ofstream csv;
-    if (!options.csvPath.empty())
-    {
-        csv.open(options.csvPath);
-        if (!csv)
-        {
-            std::cerr << "traffic-headless: --csv: cannot open '" << options.csvPath << "' for writing\n";
-            return ExitBadOption;
-        }
+    std::ofstream stuckLog;
+    if (!OpenOutput(csv, "--csv", options.csvPath) ||
+        !OpenOutput(stuckLog, "--stuck-log", options.stuckLogPath))
+        return ExitBadOption;
+    if (csv.is_open())
         csv << CsvHeader << '\n';
-    }
 
     InstallStopHandlers();
     srand(options.seed);
@@ -116,20 +139,14 @@ int main(int argc, char* argv[])
     HeadlessSimulation simulation(simulationOptions);
     TrafficMonitor monitor(simulation.GetApp());
     const RunMeasurements measurements =
-        RunFrames(options, simulation, monitor, csv.is_open() ? &csv : nullptr, &g_StopSignal);
+        RunFrames(options, simulation, monitor, csv.is_open() ? &csv : nullptr,
+                  stuckLog.is_open() ? &stuckLog : nullptr, &g_StopSignal);
 
-    if (csv.is_open())
-    {
-        int error = measurements.csvError;
-        if (!measurements.csvWriteFailed)
-        {
-            errno = 0;
-            csv.close();
-            error = errno;
-        }
-        if (measurements.csvWriteFailed || csv.fail())
-            return ReportWriteFailure("--csv: cannot write '" + options.csvPath + "'", error);
-    }
+    int error = 0;
+    if (!CloseOutput(csv, measurements.csvWriteFailed, measurements.csvError, error))
+        return ReportWriteFailure("--csv: cannot write '" + options.csvPath + "'", error);
+    if (!CloseOutput(stuckLog, measurements.stuckLogWriteFailed, measurements.stuckLogError, error))
+        return ReportWriteFailure("--stuck-log: cannot write '" + options.stuckLogPath + "'", error);
 
     if (options.json)
         WriteJsonSummary(std::cout, options, measurements, monitor, simulation.GetApp());

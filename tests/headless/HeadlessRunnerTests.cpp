@@ -136,6 +136,9 @@ TEST(HeadlessRunner, BadOptionsExitWithTwoAndRunNothing)
     const Result unwritable = RunRunner("--frames 10 --csv /nonexistent-dir/out.csv");
     EXPECT_EQ(unwritable.exitCode, 2);
     EXPECT_NE(unwritable.output.find("--csv"), std::string::npos);
+    const Result unwritableLog = RunRunner("--frames 10 --stuck-log /nonexistent-dir/stuck.jsonl");
+    EXPECT_EQ(unwritableLog.exitCode, 2);
+    EXPECT_NE(unwritableLog.output.find("--stuck-log"), std::string::npos);
 }
 
 TEST(HeadlessRunner, WriteFailuresNameTheFileAndExitWithFour)
@@ -143,6 +146,10 @@ TEST(HeadlessRunner, WriteFailuresNameTheFileAndExitWithFour)
     const Result csv = RunRunner("--frames 600 --seed 5 --quiet --csv /dev/full");
     EXPECT_EQ(csv.exitCode, 4);
     EXPECT_NE(csv.output.find("--csv: cannot write '/dev/full'"), std::string::npos) << csv.output;
+    // The documented city's 128 cars jam within two minutes: the log gets lines.
+    const Result log = RunRunner("--cars 128 --frames 7200 --seed 1 --quiet --stuck-log /dev/full");
+    EXPECT_EQ(log.exitCode, 4);
+    EXPECT_NE(log.output.find("--stuck-log: cannot write '/dev/full'"), std::string::npos) << log.output;
 
     for (const char* redirection : {" >/dev/full", " >&-"})
     {

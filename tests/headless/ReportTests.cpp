@@ -1,4 +1,5 @@
-// The summary's account of gridlocked cars: for the safe driver, what last held each of them back.
+// The summary's account of gridlocked cars (for the safe driver, what last held each of them back), and
+// the log of the chains of cars that each stuck car waits for.
 #include "app/App_TrafficSimulation.h"
 #include "app/Car.h"
 #include "app/TrafficMonitor.h"
@@ -10,6 +11,8 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdlib>
+#include <set>
+#include <string>
 #include <sstream>
 
 namespace
@@ -17,8 +20,8 @@ namespace
 constexpr float FrameTime = 1.f / 60.f;
 
 /// Runs `seconds` of a 4x2 city whose car 0 stops for good after a few seconds, and returns the JSON
-/// summary.
-nlohmann::json RunWithABrokenDownCar(DriverModel driver, float seconds)
+/// summary. pStuckLog (may be null) gets the stuck-car log.
+nlohmann::json RunWithABrokenDownCar(DriverModel driver, float seconds, std::ostream* pStuckLog = nullptr)
 {
     srand(4);
     HeadlessSimulation simulation(HeadlessSimulation::Options{60, false, false, driver, 8.f});
@@ -34,6 +37,8 @@ nlohmann::json RunWithABrokenDownCar(DriverModel driver, float seconds)
         }
         simulation.Step(FrameTime);
         monitor.Observe(FrameTime);
+        if (pStuckLog != nullptr)
+            WriteStuckCars(*pStuckLog, monitor, simulation.GetApp());
     }
     RunOptions options;
     options.nrOfCars = 60;
@@ -59,4 +64,33 @@ TEST(Report, SaysWhatLastHeldEachGridlockedSafeCar)
     EXPECT_GE(gridlock["held_by"]["car"].get<int>(), 1) << gridlock.dump();
 
     EXPECT_FALSE(RunWithABrokenDownCar(DriverModel::Classic, 2.f)["gridlock"].contains("held_by"));
+}
+
+TEST(Report, LogsTheChainOfCarsThatEachStuckCarWaitsFor)
+{
+    std::stringstream log;
+    RunWithABrokenDownCar(DriverModel::Safe, 120.f, &log);
+    std::set<int> logged;
+    bool endsAtTheBrokenDownCar = false;
+    for (std::string text; std::getline(log, text);)
+    {
+        const nlohmann::json line = nlohmann::json::parse(text);
+        const nlohmann::json& chain = line["chain"];
+        ASSERT_FALSE(chain.empty()) << text;
+        // Logged once, in the frame it passed the minute.
+        EXPECT_TRUE(logged.insert(line["car"].get<int>()).second) << text;
+        EXPECT_EQ(chain[0]["car"], line["car"]);
+        EXPECT_GT(chain[0]["stood_seconds"].get<double>(), 60.0);
+        EXPECT_LT(chain[0]["stood_seconds"].get<double>(), 60.0 + 1.5 * FrameTime);
+        for (const nlohmann::json& car : chain)
+        {
+            EXPECT_EQ(car["cell"].size(), 2u) << text;
+            EXPECT_TRUE(car.contains("held_by")) << text;
+        }
+        if (chain.size() >= 2 && chain.back()["car"] == 0 && !line["cycle"].get<bool>())
+            endsAtTheBrokenDownCar = true;
+    }
+    EXPECT_GE(logged.size(), 2u);
+    // The broken-down car waits for nobody: the queue behind it leads to it.
+    EXPECT_TRUE(endsAtTheBrokenDownCar);
 }
