@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 using namespace Vemox;
 
@@ -158,6 +159,12 @@ public:
     };
 
     NearbyCars(const World& world, const Vector2D& centre, float halfWidth, Order order = Order::Cars)
+        : NearbyCars(world, centre, halfWidth, std::numeric_limits<float>::infinity(), order)
+    {
+    }
+    /// Leaves out the cars that the grid knows to stand farther than sqrt(radius2) from centre. The grid
+    /// holds the positions of this step, so the caller's own test of the distance gives the same.
+    NearbyCars(const World& world, const Vector2D& centre, float halfWidth, float radius2, Order order)
         : m_Traffic(world.traffic), m_Indices(world.traffic.AcquireScratch())
     {
         if (world.pGrid == nullptr)
@@ -167,7 +174,11 @@ public:
             return;
         }
         world.pGrid->ForEachNear(centre, halfWidth,
-                                 [this](const CarGrid::Entry& entry) { m_Indices.push_back(entry.index); });
+                                 [&](const CarGrid::Entry& entry)
+                                 {
+                                     if ((entry.position - centre).MagnitudeSquared() <= radius2)
+                                         m_Indices.push_back(entry.index);
+                                 });
         if (order == Order::Cars)
             std::sort(m_Indices.begin(), m_Indices.end());
     }
@@ -740,7 +751,7 @@ BehaviorState KeepSafeDistance(Blackboard* pBlackboard)
     int blockerIndex = -1;
     // Nothing beyond the look-ahead is in the car's way (SeeInTheWay). Of two equal limits the one of
     // the earlier car counts, in whatever order the cars come.
-    for (const int i : NearbyCars(world, car.GetPosition(), Lookahead + 1.f, NearbyCars::Order::Any))
+    for (const int i : NearbyCars(world, car.GetPosition(), Lookahead + 1.f, Lookahead2, NearbyCars::Order::Any))
     {
         const Car* pOther = world.cars[static_cast<size_t>(i)];
         if (pOther == &car || (pOther->GetPosition() - car.GetPosition()).MagnitudeSquared() > Lookahead2)
