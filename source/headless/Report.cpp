@@ -140,8 +140,8 @@ const char* RoadAt(const TrafficGraph& graph, const Vemox::Vector2D& position)
     }
     const int column = node % graph.GetNrOfColumns();
     const int row = node / graph.GetNrOfColumns();
-    const bool isRing = row == 0 || row == graph.GetNrOfRows() - 1 || column == 0 ||
-                        column == graph.GetNrOfColumns() - 1;
+    const bool isRing =
+        row == 0 || row == graph.GetNrOfRows() - 1 || column == 0 || column == graph.GetNrOfColumns() - 1;
     return isRing ? "ring" : "road";
 }
 
@@ -159,8 +159,8 @@ nlohmann::ordered_json DescribeCar(const TrafficMonitor& monitor, const App_Traf
     };
     if (const SafeDriving::SafeTraffic* pTraffic = app.GetSafeTraffic())
         description["held_by"] = HeldByName(pTraffic->GetMemory(index).reason);
-    description["next_cell"] = car.GetPath().empty() ? nlohmann::ordered_json(nullptr)
-                                                     : CellAt(graph, car.GetPath().front());
+    description["next_cell"] =
+        car.GetPath().empty() ? nlohmann::ordered_json(nullptr) : CellAt(graph, car.GetPath().front());
     return description;
 }
 

@@ -18,10 +18,10 @@ struct RunMeasurements
     double wallSeconds = 0.0;
     long residentKiBAfterWarmUp = 0; ///< resident set after a tenth of the frames (at least one)
     long residentKiBAtEnd = 0;
-    int stopSignal = 0;          ///< the signal that ended the run early, 0 when it ran every frame
-    bool csvWriteFailed = false; ///< a row could not be written; the run stopped there
-    int csvError = 0;            ///< errno of that failed write
-    bool stuckLogWriteFailed = false; ///< a line of the stuck-car log could not be written; the run stopped
+    int stopSignal = 0;               ///< the signal that ended the run early, 0 when it ran every frame
+    bool csvWriteFailed = false;      ///< a row could not be written; the run stopped there
+    int csvError = 0;                 ///< errno of that failed write
+    bool stuckLogWriteFailed = false; ///< a stuck-car log line could not be written; the run stopped
     int stuckLogError = 0;            ///< errno of that failed write
 };
 
@@ -31,8 +31,9 @@ extern const char* const CsvHeader;
 /// Runs options.frames frames of options.deltaTime. pCsv (may be null) gets one row per simulated
 /// second, after the header, which the caller writes; the run stops at the first row that fails.
 /// pStuckLog (may be null) gets a line for every car that passes the gridlock threshold (see
-/// WriteStuckCars); the run stops at the first line that fails. pStopSignal (may be null) is polled after every frame: a non-zero value (a signal number, set by a
-/// signal handler) ends the run after that frame, with its rows written.
+/// WriteStuckCars); the run stops at the first line that fails. pStopSignal (may be null) is polled after
+/// every frame: a non-zero value (a signal number, set by a signal handler) ends the run after that frame,
+/// with its rows written.
 RunMeasurements RunFrames(const RunOptions& options, HeadlessSimulation& simulation, TrafficMonitor& monitor,
                           std::ostream* pCsv, std::ostream* pStuckLog,
                           const volatile std::sig_atomic_t* pStopSignal = nullptr);

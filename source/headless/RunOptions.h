@@ -3,8 +3,8 @@
 
 #include "app/City.h"
 #include "app/RoadNetwork.h"
-#include "framework/Physics/PhysicsWorld.h"
 #include "app/TrafficScenario.h"
+#include "framework/Physics/PhysicsWorld.h"
 
 #include <cstdint>
 #include <iosfwd>
@@ -18,13 +18,13 @@ struct RunOptions
     static constexpr float MinDeltaTime = 1e-4f;
     static constexpr float MaxDeltaTime = Vemox::PhysicsWorld::MaxFrameTime;
 
-    std::int64_t frames = 36000;   ///< ten simulated minutes at 60 Hz
-    double deltaTime = 1.0 / 60.0; ///< seconds per frame
-    std::uint32_t seed = 0;        ///< 1 and up: the C library's generator treats 0 as 1
-    bool hasSeed = false;          ///< false: the seed is taken from the clock
+    std::int64_t frames = 36000;                 ///< ten simulated minutes at 60 Hz
+    double deltaTime = 1.0 / 60.0;               ///< seconds per frame
+    std::uint32_t seed = 0;                      ///< 1 and up: the C library's generator treats 0 as 1
+    bool hasSeed = false;                        ///< false: the seed is taken from the clock
     int nrOfCars = RoadNetwork::DefaultNrOfCars; ///< at most the city's road cells
     CityLayout city{};
-    std::string csvPath; ///< empty: no time series
+    std::string csvPath;      ///< empty: no time series
     std::string stuckLogPath; ///< empty: no log of the cars that pass the gridlock threshold
     bool quiet = false;
     bool json = false;

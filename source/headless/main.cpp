@@ -109,7 +109,8 @@ int main(int argc, char* argv[])
         options.seed = static_cast<std::uint32_t>(std::time(nullptr));
 
     // A closed standard output would hand its descriptor to the CSV file, and the summary would land
-    // in there (or in the stuck-car log). Hold it with /dev/null, and refuse the run when a summary is wanted.
+    // in there (or in the stuck-car log). Hold it with /dev/null, and refuse the run when a summary is
+    // wanted.
     if (fcntl(STDOUT_FILENO, F_GETFD) == -1 && errno == EBADF)
     {
         const int placeholder = open("/dev/null", O_WRONLY);
