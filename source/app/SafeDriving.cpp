@@ -77,6 +77,11 @@ constexpr int MaxAvoidingAttempts = 8;
 /// Seconds a car stands at a junction line (a red phase and most of a green one), or where it turns off
 /// the ring, before it looks for another way when there is no room beyond.
 constexpr double RerouteSeconds = 15.0;
+/// Seconds between two plans of a car's way to its destination on the way there, with the queues of the
+/// moment.
+constexpr double ReplanSeconds = 30.0;
+/// Groups of cars whose first plans on the way fall at different times.
+constexpr int ReplanSpread = 1000;
 
 // How far (world units) from a point the cars that a search around it needs can stand. A car's next
 // route cell is a neighbour of its own, or two cells away after a push, so a car with a cell in its
@@ -751,7 +756,8 @@ BehaviorState KeepSafeDistance(Blackboard* pBlackboard)
     int blockerIndex = -1;
     // Nothing beyond the look-ahead is in the car's way (SeeInTheWay). Of two equal limits the one of
     // the earlier car counts, in whatever order the cars come.
-    for (const int i : NearbyCars(world, car.GetPosition(), Lookahead + 1.f, Lookahead2, NearbyCars::Order::Any))
+    for (const int i :
+         NearbyCars(world, car.GetPosition(), Lookahead + 1.f, Lookahead2, NearbyCars::Order::Any))
     {
         const Car* pOther = world.cars[static_cast<size_t>(i)];
         if (pOther == &car || (pOther->GetPosition() - car.GetPosition()).MagnitudeSquared() > Lookahead2)
@@ -1256,6 +1262,26 @@ private:
     RoutePlanner* m_pPlanner = nullptr;
 };
 
+/// The safe car's path from start to goal around the queues of the moment. A U-turn inside a junction
+/// crosses every stream of it: when the path makes one, it is planned again with the raise doubled, which
+/// makes going round a block cheaper.
+std::vector<GridTerrainNode*> FindPathAroundJams(Blackboard* pBlackboard, const Context& context,
+                                                 Heuristic heuristic, int start, int goal)
+{
+    std::vector<GridTerrainNode*> nodes;
+    PathSearch search(pBlackboard, *context.pGraph, heuristic);
+    for (const float raisedCost : {RoadNetwork::RaisedCost, 2.f * RoadNetwork::RaisedCost})
+    {
+        SearchCosts costs(*context.pGraph);
+        RaiseSafeSearchCosts(costs, *context.pGraph, *context.pTraffic, *context.pCars, *context.pCar,
+                             raisedCost);
+        nodes = search.Find(start, goal);
+        if (!HasUTurn(*context.pGraph, nodes))
+            break;
+    }
+    return nodes;
+}
+
 void SetPath(const TrafficGraph& graph, Car& car, const std::vector<GridTerrainNode*>& nodes,
              SafeTraffic& traffic)
 {
@@ -1291,18 +1317,8 @@ BehaviorState PlanPathAroundJams(Blackboard* pBlackboard)
         } while (goal == start);
     } while (graph.GetNode(goal)->GetTerrainType() != TerrainType::Default);
 
-    // A U-turn inside a junction crosses every stream of it: when the path makes one, it is planned
-    // again with the raise doubled, which makes going round a block cheaper.
-    std::vector<GridTerrainNode*> nodes;
-    PathSearch search(pBlackboard, graph, pHeuristic);
-    for (const float raisedCost : {RoadNetwork::RaisedCost, 2.f * RoadNetwork::RaisedCost})
-    {
-        SearchCosts costs(graph);
-        RaiseSafeSearchCosts(costs, graph, *context.pTraffic, *context.pCars, car, raisedCost);
-        nodes = search.Find(start, goal);
-        if (!HasUTurn(graph, nodes))
-            break;
-    }
+    const std::vector<GridTerrainNode*> nodes =
+        FindPathAroundJams(pBlackboard, context, pHeuristic, start, goal);
     if (nodes.empty())
         return BehaviorState::Failure;
     SetPath(graph, car, nodes, *context.pTraffic);
@@ -1354,6 +1370,42 @@ bool PlanPathAvoiding(Blackboard* pBlackboard, int avoidedNode, bool mayChangeDe
     return true;
 }
 
+BehaviorState ReplanOnTheWay(Blackboard* pBlackboard)
+{
+    Context context;
+    Heuristic pHeuristic = nullptr;
+    if (!ReadContext(pBlackboard, context) || !pBlackboard->GetData(HeuristicKey, pHeuristic) ||
+        pHeuristic == nullptr)
+        return BehaviorState::Failure;
+    TrafficGraph& graph = *context.pGraph;
+    Car& car = *context.pCar;
+    SafeTraffic& traffic = *context.pTraffic;
+    SafeTraffic::CarMemory& memory = traffic.GetMemory(context.index);
+    // The first time spread over a further interval by the car's index, so that cars that started
+    // together do not all plan in the same frame.
+    if (memory.replansAt < 0.0)
+        memory.replansAt =
+            traffic.GetTime() +
+            ReplanSeconds * (1.0 + static_cast<double>(context.index % ReplanSpread) / ReplanSpread);
+    if (traffic.GetTime() < memory.replansAt)
+        return BehaviorState::Success;
+    // Only where the way on is one lane ahead, before the middle of a road cell: the new way may turn
+    // elsewhere, and the car must still be able to follow it.
+    const Route route = context.OwnRoute();
+    const int start = CellOf(graph, car);
+    const int goal = graph.GetNodeIdxAtWorldPos(car.GetDestination());
+    if (route.size < 3 || start == invalid_node_index || goal == invalid_node_index || goal == start ||
+        IsIntersection(graph, start) || IsIntersection(graph, route.cells[1]) ||
+        DistanceToLine(graph, car, route, 0) < 0.5f * CellLength)
+        return BehaviorState::Success;
+    memory.replansAt = traffic.GetTime() + ReplanSeconds;
+    const std::vector<GridTerrainNode*> nodes =
+        FindPathAroundJams(pBlackboard, context, pHeuristic, start, goal);
+    if (nodes.size() >= 2)
+        SetPath(graph, car, nodes, traffic);
+    return BehaviorState::Success;
+}
+
 IBehavior* CreateSafeBehaviorRoot()
 {
     using namespace CarBehavior;
@@ -1371,6 +1423,7 @@ IBehavior* CreateSafeBehaviorRoot()
                 }),
                 new BehaviorAction(SeekNextPathPoint),
             }),
+            new BehaviorAction(ReplanOnTheWay),
             new BehaviorAction(DriveOnPastAFullTurnOff),
             new BehaviorAction(SetSpeedFromRoad),
             new BehaviorAction(KeepSafeDistance),

@@ -82,6 +82,7 @@ public:
         double waitsToMergeSince = -1.0;    ///< seconds; since when it stands at a merge onto the ring
         double waitsOnGreenSince = -1.0;    ///< seconds; since when it stands at a junction's line on green
         double standsAtTurnOffSince = -1.0; ///< seconds; since when it stands on the ring where it turns off
+        double replansAt = -1.0;            ///< seconds; when it next plans its way again (negative: unset)
     };
     /// carIndex: the car's index in the application's cars.
     CarMemory& GetMemory(int carIndex);
@@ -168,6 +169,9 @@ float SafeSpeed(float room, float leadSpeed);
 /// car standing in a cell (paths keep clear of queues); a path with a U-turn inside a junction is
 /// planned again with the raise doubled.
 Vemox::BehaviorState PlanPathAroundJams(Vemox::Blackboard* pBlackboard);
+/// Every ReplanSeconds on its way, a car plans its way to the same destination again as PlanPathAroundJams
+/// would, with the queues of the moment; only on a road cell, before its middle, with a lane ahead.
+Vemox::BehaviorState ReplanOnTheWay(Vemox::Blackboard* pBlackboard);
 /// A car that has stood on the ring for RerouteSeconds where its way turns off, and finds no room in the
 /// cell it turns into, drives on along the ring and plans another way: standing there, it holds up the
 /// ring's single lane behind it.

@@ -1,7 +1,7 @@
 // The safe driver on hand-arranged situations: braking arithmetic, cars at rest facing each other, a
 // standing car ahead, a light about to turn red, a full cell beyond a junction, a merge onto the ring, a
-// full turn-off from it, a cycle of waiting cars, what its plans charge for the ring, and reproducible
-// runs.
+// full turn-off from it, a queue that forms on a car's way, a cycle of waiting cars, what its plans
+// charge for the ring, and reproducible runs.
 #include "app/Car.h"
 #include "app/RoutePlanner.h"
 #include "app/SafeDriving.h"
@@ -261,6 +261,40 @@ TEST(SafeDriving, ACarStandingWhereItWouldTurnOffTheRingIntoAFullCellDrivesOnAft
     EXPECT_EQ(traffic.GetReroutes(), 1);
     EXPECT_FALSE(turnsDown());
     EXPECT_GT(scene.CarAt(0).GetPosition().x, 90.f); // on along the ring
+}
+
+TEST(SafeDriving, OnItsWayACarPlansAgainAroundAQueueThatFormedAfterItsPlan)
+{
+    // Car 0 drives up the ring's left column and along its top row to (19, 3); its plan was made
+    // before the ring's top-right corner filled with standing cars (parked, two to a cell).
+    Scene scene(11, DriverModel::Safe);
+    scene.Place(0, CellCentre(100), Pi / 2.f, {0.f, 0.f},
+                {100, 120, 140, 160, 180, 181, 182, 183, 184, 185, 186, 187, 188, 189, 190,
+                 191, 192, 193, 194, 195, 196, 197, 198, 199, 179, 159, 139, 119, 99,  79});
+    size_t parked = 1;
+    for (const int cell : {196, 197, 198, 199, 179})
+        for (const float offset : {-4.f, 4.f})
+        {
+            const bool isAcross = cell / 20 == 9 && cell != 199;
+            const Vector2D position =
+                CellCentre(cell) + (isAcross ? Vector2D{offset, 0.f} : Vector2D{0.f, offset});
+            scene.Park(parked++, position, isAcross ? 0.f : -Pi / 2.f);
+        }
+    const TrafficGraph& graph = *scene.App().GetGraph();
+    const auto passes = [&](int cell)
+    {
+        const Car::Path& path = scene.CarAt(0).GetPath();
+        return std::any_of(path.begin(), path.end(),
+                           [&](const Vector2D& point) { return graph.GetNodeIdxAtWorldPos(point) == cell; });
+    };
+    scene.Run(25.f); // on the top row now, still with its first plan
+    EXPECT_EQ(graph.GetNodeIdxAtWorldPos(scene.CarAt(0).GetPosition()) / 20, 9);
+    EXPECT_TRUE(passes(197));
+
+    scene.Run(10.f); // half a minute after its plan: another way, down before the queue
+    EXPECT_FALSE(passes(197));
+    EXPECT_EQ(scene.CarAt(0).GetDestination(), CellCentre(79));
+    EXPECT_EQ(scene.App().GetSafeTraffic()->GetReroutes(), 0);
 }
 
 TEST(SafeDriving, AWaitingCycleIsResolvedAfterTheBoundAndCounted)
