@@ -79,7 +79,7 @@ constexpr int MaxAvoidingAttempts = 8;
 constexpr double RerouteSeconds = 15.0;
 /// Seconds between two plans of a car's way to its destination on the way there, with the queues of the
 /// moment.
-constexpr double ReplanSeconds = 30.0;
+constexpr double ReplanSeconds = 15.0;
 /// Groups of cars whose first plans on the way fall at different times.
 constexpr int ReplanSpread = 1000;
 

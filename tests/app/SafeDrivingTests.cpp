@@ -287,11 +287,11 @@ TEST(SafeDriving, OnItsWayACarPlansAgainAroundAQueueThatFormedAfterItsPlan)
         return std::any_of(path.begin(), path.end(),
                            [&](const Vector2D& point) { return graph.GetNodeIdxAtWorldPos(point) == cell; });
     };
-    scene.Run(25.f); // on the top row now, still with its first plan
+    scene.Run(12.f); // on the top row now, still with its first plan
     EXPECT_EQ(graph.GetNodeIdxAtWorldPos(scene.CarAt(0).GetPosition()) / 20, 9);
     EXPECT_TRUE(passes(197));
 
-    scene.Run(10.f); // half a minute after its plan: another way, down before the queue
+    scene.Run(8.f); // after its next plan: another way, down before the queue
     EXPECT_FALSE(passes(197));
     EXPECT_EQ(scene.CarAt(0).GetDestination(), CellCentre(79));
     EXPECT_EQ(scene.App().GetSafeTraffic()->GetReroutes(), 0);
