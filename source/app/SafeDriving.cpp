@@ -135,6 +135,13 @@ bool ReadContext(Blackboard* pBlackboard, Context& context)
     return true;
 }
 
+/// ReadContext, and the path planner's estimate.
+bool ReadPlanningContext(Blackboard* pBlackboard, Context& context, Heuristic& heuristic)
+{
+    return ReadContext(pBlackboard, context) && pBlackboard->GetData(HeuristicKey, heuristic) &&
+           heuristic != nullptr;
+}
+
 /// What a leaf reads of the other cars: the road graph, every car, what the safe cars share, and the
 /// grid of the cars when it holds this step's positions.
 struct World
@@ -1298,8 +1305,7 @@ BehaviorState PlanPathAroundJams(Blackboard* pBlackboard)
 {
     Context context;
     Heuristic pHeuristic = nullptr;
-    if (!ReadContext(pBlackboard, context) || !pBlackboard->GetData(HeuristicKey, pHeuristic) ||
-        pHeuristic == nullptr)
+    if (!ReadPlanningContext(pBlackboard, context, pHeuristic))
         return BehaviorState::Failure;
     TrafficGraph& graph = *context.pGraph;
     Car& car = *context.pCar;
@@ -1329,8 +1335,7 @@ bool PlanPathAvoiding(Blackboard* pBlackboard, int avoidedNode, bool mayChangeDe
 {
     Context context;
     Heuristic pHeuristic = nullptr;
-    if (!ReadContext(pBlackboard, context) || !pBlackboard->GetData(HeuristicKey, pHeuristic) ||
-        pHeuristic == nullptr)
+    if (!ReadPlanningContext(pBlackboard, context, pHeuristic))
         return false;
     TrafficGraph& graph = *context.pGraph;
     Car& car = *context.pCar;
@@ -1367,6 +1372,9 @@ bool PlanPathAvoiding(Blackboard* pBlackboard, int avoidedNode, bool mayChangeDe
     if (nodes.empty())
         return false;
     SetPath(graph, car, nodes, *context.pTraffic);
+    // Planning again on the way would lead it back to the cell it has just given up.
+    SafeTraffic::CarMemory& memory = context.pTraffic->GetMemory(context.index);
+    memory.replansAt = context.pTraffic->GetTime() + ReplanSeconds;
     return true;
 }
 
@@ -1374,8 +1382,7 @@ BehaviorState ReplanOnTheWay(Blackboard* pBlackboard)
 {
     Context context;
     Heuristic pHeuristic = nullptr;
-    if (!ReadContext(pBlackboard, context) || !pBlackboard->GetData(HeuristicKey, pHeuristic) ||
-        pHeuristic == nullptr)
+    if (!ReadPlanningContext(pBlackboard, context, pHeuristic))
         return BehaviorState::Failure;
     TrafficGraph& graph = *context.pGraph;
     Car& car = *context.pCar;

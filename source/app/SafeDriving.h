@@ -169,8 +169,9 @@ float SafeSpeed(float room, float leadSpeed);
 /// car standing in a cell (paths keep clear of queues); a path with a U-turn inside a junction is
 /// planned again with the raise doubled.
 Vemox::BehaviorState PlanPathAroundJams(Vemox::Blackboard* pBlackboard);
-/// Every ReplanSeconds on its way, a car plans its way to the same destination again as PlanPathAroundJams
-/// would, with the queues of the moment; only on a road cell, before its middle, with a lane ahead.
+/// Every ReplanSeconds on its way (and no sooner after it took another way around a full cell), a car
+/// plans its way to the same destination again as PlanPathAroundJams would, with the queues of the
+/// moment; only on a road cell, before its middle, with a lane ahead.
 Vemox::BehaviorState ReplanOnTheWay(Vemox::Blackboard* pBlackboard);
 /// A car that has stood on the ring for RerouteSeconds where its way turns off, and finds no room in the
 /// cell it turns into, drives on along the ring and plans another way: standing there, it holds up the
