@@ -241,6 +241,9 @@ void WriteStuckCars(std::ostream& out, const TrafficMonitor& monitor, const App_
             {"time", monitor.GetSimulatedTime()}, {"car", stuck}, {"cycle", isCycle}, {"chain", chain}};
         out << line.dump() << "\n";
     }
+    // A long run is followed as it goes (tail -f), and what it logged survives a run that is stopped hard.
+    if (!monitor.GetNewlyGridlockedCars().empty())
+        out.flush();
 }
 
 void WriteTextSummary(std::ostream& out, const RunOptions& options, const RunMeasurements& measurements,

@@ -16,7 +16,7 @@ void WriteJsonSummary(std::ostream& out, const RunOptions& options, const RunMea
 /// observed: the time and the chain of cars it waits for, from the car itself on, each with its cell
 /// ([column, row]), road, speed, stand-still, what stops it and (safe driver) what last held it, and its
 /// next cell. The chain ends at a car that waits for nobody, or where it comes back to a car already in
-/// it ("cycle": true). Writes nothing when no car passed the threshold.
+/// it ("cycle": true). Writes nothing when no car passed the threshold; the lines written are flushed.
 void WriteStuckCars(std::ostream& out, const TrafficMonitor& monitor, const App_TrafficSimulation& app);
 /// Writes the summary as an aligned text table.
 void WriteTextSummary(std::ostream& out, const RunOptions& options, const RunMeasurements& measurements,

@@ -90,7 +90,8 @@ RunMeasurements RunFrames(const RunOptions& options, HeadlessSimulation& simulat
             const TrafficMonitor::Snapshot& snapshot = monitor.GetLastSnapshot();
             *pCsv << nextCsvSecond << ',' << snapshot.moving << ',' << snapshot.stoppedAtRedLight << ','
                   << snapshot.stoppedForAnotherCar << ',' << monitor.GetTripsCompleted() << ','
-                  << snapshot.meanSpeed << '\n';
+                  << snapshot.meanSpeed << '\n'
+                  << std::flush; // followed as it goes
             ++nextCsvSecond;
             if (!*pCsv)
             {

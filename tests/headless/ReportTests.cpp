@@ -12,8 +12,8 @@
 
 #include <cstdlib>
 #include <set>
-#include <string>
 #include <sstream>
+#include <string>
 
 namespace
 {
@@ -50,6 +50,20 @@ nlohmann::json RunWithABrokenDownCar(DriverModel driver, float seconds, std::ost
     WriteJsonSummary(out, options, measurements, monitor, simulation.GetApp());
     return nlohmann::json::parse(out.str());
 }
+
+/// Text that remembers how much of it had been written when it was last flushed.
+class FlushedText : public std::stringbuf
+{
+public:
+    std::size_t flushed = 0;
+
+protected:
+    int sync() override
+    {
+        flushed = str().size();
+        return 0;
+    }
+};
 } // namespace
 
 TEST(Report, SaysWhatLastHeldEachGridlockedSafeCar)
@@ -68,8 +82,12 @@ TEST(Report, SaysWhatLastHeldEachGridlockedSafeCar)
 
 TEST(Report, LogsTheChainOfCarsThatEachStuckCarWaitsFor)
 {
-    std::stringstream log;
-    RunWithABrokenDownCar(DriverModel::Safe, 120.f, &log);
+    FlushedText text;
+    std::ostream stream(&text);
+    RunWithABrokenDownCar(DriverModel::Safe, 120.f, &stream);
+    // Flushed in the frame it is written: a long run's log can be followed as it grows.
+    EXPECT_EQ(text.flushed, text.str().size());
+    std::istringstream log(text.str());
     std::set<int> logged;
     bool endsAtTheBrokenDownCar = false;
     for (std::string text; std::getline(log, text);)
