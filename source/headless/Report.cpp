@@ -221,7 +221,8 @@ void WriteJsonSummary(std::ostream& out, const RunOptions& options, const RunMea
 
 void WriteStuckCars(std::ostream& out, const TrafficMonitor& monitor, const App_TrafficSimulation& app)
 {
-    for (const int stuck : monitor.GetNewlyGridlockedCars())
+    const std::vector<int>& stuckCars = monitor.GetNewlyGridlockedCars();
+    for (const int stuck : stuckCars)
     {
         nlohmann::ordered_json chain = nlohmann::ordered_json::array();
         std::vector<int> seen;
@@ -242,7 +243,7 @@ void WriteStuckCars(std::ostream& out, const TrafficMonitor& monitor, const App_
         out << line.dump() << "\n";
     }
     // A long run is followed as it goes (tail -f), and what it logged survives a run that is stopped hard.
-    if (!monitor.GetNewlyGridlockedCars().empty())
+    if (!stuckCars.empty())
         out.flush();
 }
 
