@@ -72,8 +72,6 @@ constexpr float AvoidedCost = 10000.f;
 /// Extra cost of a connection into a cell, per car standing in it, for a safe car's path search: a
 /// queue costs about as much as a detour of two cells or a left turn.
 constexpr float JamCost = 100.f;
-/// Seconds over which the cost of a standing car grows by another JamCost while it makes no progress.
-constexpr double JamGrowthSeconds = 20.0;
 /// Destinations a resolving car tries before it gives up on a way around.
 constexpr int MaxAvoidingAttempts = 8;
 /// Seconds a car stands at a junction line (a red phase and most of a green one), or where it turns off
@@ -1214,8 +1212,8 @@ private:
 };
 
 /// The costs a safe car plans with: the ring's connections at the city's ring cost, the junctions' inner
-/// connections raised to raisedCost, and JamCost for every standing car in a cell (more the longer it has
-/// made no progress), so that paths keep clear of queues where they can.
+/// connections raised to raisedCost, and JamCost for every standing car in a cell, so that paths keep
+/// clear of queues where they can.
 void RaiseSafeSearchCosts(SearchCosts& costs, const TrafficGraph& graph, const SafeTraffic& traffic,
                           const std::vector<Car*>& cars, const Car& car, float raisedCost)
 {
@@ -1224,16 +1222,11 @@ void RaiseSafeSearchCosts(SearchCosts& costs, const TrafficGraph& graph, const S
             costs.Set(ring.fromNode, ring.toNode, traffic.GetRingCost());
     for (const RoadNetwork::RaisedConnection& raised : traffic.GetPlanningRaise())
         costs.Set(raised.fromNode, raised.toNode, raisedCost);
-    for (size_t i = 0; i < cars.size(); ++i)
+    for (const Car* pOther : cars)
     {
-        const Car* pOther = cars[i];
         const int cell = CellOf(graph, *pOther);
-        if (pOther == &car || cell == invalid_node_index || Speed(*pOther) >= StandingSpeed)
-            continue;
-        // A queue that has stood long is one that new plans must not feed.
-        const double since = traffic.GetMemory(static_cast<int>(i)).progressTime;
-        const double stood = since < 0.0 ? 0.0 : traffic.GetTime() - since;
-        costs.SetInto(cell, JamCost * static_cast<float>(1.0 + stood / JamGrowthSeconds), true);
+        if (pOther != &car && cell != invalid_node_index && Speed(*pOther) < StandingSpeed)
+            costs.SetInto(cell, JamCost, true);
     }
 }
 
