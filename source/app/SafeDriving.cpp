@@ -216,12 +216,6 @@ int CellOf(const TrafficGraph& graph, const Car& car)
     return graph.GetNodeIdxAtWorldPos(car.GetPosition());
 }
 
-/// The cell of a car that stands, or invalid_node_index.
-int StandingCell(const TrafficGraph& graph, const Car& car)
-{
-    return Speed(car) < StandingSpeed ? CellOf(graph, car) : invalid_node_index;
-}
-
 bool IsIntersection(const TrafficGraph& graph, int node)
 {
     return node != invalid_node_index && graph.GetNode(node)->GetTerrainType() == TerrainType::Intersection;
@@ -624,9 +618,6 @@ void SafeTraffic::EndUpdateOf(int carIndex)
     m_HasOwnRoute = false;
     if (carIndex >= 0 && static_cast<size_t>(carIndex) < m_ViewSteps.size())
         m_ViewSteps[static_cast<size_t>(carIndex)] = 0;
-    if (m_StandingStep == m_Step && carIndex >= 0 && static_cast<size_t>(carIndex) < m_StandingCells.size())
-        m_StandingCells[static_cast<size_t>(carIndex)] =
-            StandingCell(*m_pStandingGraph, *m_Cars[static_cast<size_t>(carIndex)]);
     m_UpdatingCar = -1;
 }
 
@@ -653,20 +644,6 @@ SafeTraffic::CarView SafeTraffic::GetView(const TrafficGraph& graph, int carInde
         m_ViewSteps[static_cast<size_t>(carIndex)] = m_Step;
     }
     return view;
-}
-
-const std::vector<int>& SafeTraffic::GetStandingCells(const TrafficGraph& graph)
-{
-    const bool keeps = m_UpdatingCar >= 0 && !m_SearchesEveryCar;
-    if (keeps && m_StandingStep == m_Step && m_pStandingGraph == &graph &&
-        m_StandingCells.size() == m_Cars.size())
-        return m_StandingCells;
-    m_StandingCells.resize(m_Cars.size());
-    for (size_t i = 0; i < m_Cars.size(); ++i)
-        m_StandingCells[i] = StandingCell(graph, *m_Cars[i]);
-    m_StandingStep = keeps ? m_Step : 0;
-    m_pStandingGraph = &graph;
-    return m_StandingCells;
 }
 
 int SafeTraffic::IndexOf(const Car* pCar)
@@ -1237,7 +1214,7 @@ private:
 /// The costs a safe car plans with: the ring's connections at the city's ring cost, the junctions' inner
 /// connections raised to raisedCost, and JamCost for every standing car in a cell, so that paths keep
 /// clear of queues where they can.
-void RaiseSafeSearchCosts(SearchCosts& costs, const TrafficGraph& graph, SafeTraffic& traffic,
+void RaiseSafeSearchCosts(SearchCosts& costs, const TrafficGraph& graph, const SafeTraffic& traffic,
                           const std::vector<Car*>& cars, const Car& car, float raisedCost)
 {
     if (traffic.GetRingCost() != RoadNetwork::RingCost)
@@ -1245,18 +1222,10 @@ void RaiseSafeSearchCosts(SearchCosts& costs, const TrafficGraph& graph, SafeTra
             costs.Set(ring.fromNode, ring.toNode, traffic.GetRingCost());
     for (const RoadNetwork::RaisedConnection& raised : traffic.GetPlanningRaise())
         costs.Set(raised.fromNode, raised.toNode, raisedCost);
-    if (&cars == &traffic.GetCars())
-    {
-        const std::vector<int>& standing = traffic.GetStandingCells(graph);
-        for (size_t i = 0; i < cars.size(); ++i)
-            if (standing[i] != invalid_node_index && cars[i] != &car)
-                costs.SetInto(standing[i], JamCost, true);
-        return;
-    }
     for (const Car* pOther : cars)
     {
-        const int cell = StandingCell(graph, *pOther);
-        if (pOther != &car && cell != invalid_node_index)
+        const int cell = CellOf(graph, *pOther);
+        if (pOther != &car && cell != invalid_node_index && Speed(*pOther) < StandingSpeed)
             costs.SetInto(cell, JamCost, true);
     }
 }

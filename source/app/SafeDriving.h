@@ -117,12 +117,6 @@ public:
     bool SearchesEveryCar() const { return m_SearchesEveryCar; }
     /// The index of pCar in the cars, or -1.
     int IndexOf(const Car* pCar);
-    /// Per car, the cell it stands in (below the standing speed), or invalid_node_index when it moves or is
-    /// off the graph: what the plans charge for queues. During an update these are kept for the step
-    /// (cars move only in the physics step) and a car's entry is renewed at the end of its own update,
-    /// the only time its speed changes; every plan of the step thus reads the cars as they are then,
-    /// without reading every car again. Outside an update they are computed afresh.
-    const std::vector<int>& GetStandingCells(const TrafficGraph& graph);
 
     /// A cleared list for the indices of nearby cars, one per nesting level of the leaves' searches;
     /// every AcquireScratch is followed by one ReleaseScratch.
@@ -151,9 +145,6 @@ private:
     std::vector<CarView> m_Views;
     std::vector<std::uint64_t> m_ViewSteps; ///< the step each view was computed in (0: none)
     std::uint64_t m_Step = 1;
-    std::vector<int> m_StandingCells;
-    std::uint64_t m_StandingStep = 0; ///< the step the standing cells are kept for (0: none)
-    const TrafficGraph* m_pStandingGraph = nullptr;
     int m_UpdatingCar = -1;
     Route m_OwnRoute;
     bool m_HasOwnRoute = false;

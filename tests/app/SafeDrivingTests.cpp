@@ -482,32 +482,6 @@ TEST(SafeDriving, NearbySearchesAndKeptViewsDriveAsSearchingEveryCar)
         ASSERT_EQ(nearby[second], everyCar[second]) << "first difference after " << second + 1 << " s";
 }
 
-TEST(SafeDriving, TheStandingCarsThatPlansChargeForFollowEveryUpdateOfTheStep)
-{
-    // Within a step the plans read the cars as they are at that moment: a car that starts in its own
-    // update no longer counts as standing for the cars that plan after it, and the next step starts
-    // from the cars as they are then.
-    Scene scene(3, DriverModel::Safe);
-    SafeDriving::SafeTraffic& traffic = *scene.App().GetSafeTraffic();
-    const TrafficGraph& graph = *scene.App().GetGraph();
-    for (size_t i = 0; i < 3; ++i)
-        scene.Park(i, CellCentre(1 + static_cast<int>(i)), 0.f);
-    scene.CarAt(2).SetLinearVelocity({3.f, 0.f});
-    traffic.Advance(FrameTime);
-    traffic.BeginUpdateOf(0);
-    EXPECT_EQ(traffic.GetStandingCells(graph), (std::vector<int>{1, 2, invalid_node_index}));
-    scene.CarAt(0).SetLinearVelocity({3.f, 0.f}); // what its steering does at the end of its update
-    traffic.EndUpdateOf(0);
-    traffic.BeginUpdateOf(1);
-    EXPECT_EQ(traffic.GetStandingCells(graph), (std::vector<int>{invalid_node_index, 2, invalid_node_index}));
-    traffic.EndUpdateOf(1);
-    scene.CarAt(2).SetLinearVelocity({0.f, 0.f}); // between steps
-    traffic.Advance(FrameTime);
-    traffic.BeginUpdateOf(0);
-    EXPECT_EQ(traffic.GetStandingCells(graph), (std::vector<int>{invalid_node_index, 2, 3}));
-    traffic.EndUpdateOf(0);
-}
-
 TEST(SafeDriving, OnlyTheSafeScenarioSharesSafeTraffic)
 {
     {
