@@ -82,12 +82,12 @@ TEST(Report, SaysWhatLastHeldEachGridlockedSafeCar)
 
 TEST(Report, LogsTheChainOfCarsThatEachStuckCarWaitsFor)
 {
-    FlushedText text;
-    std::ostream stream(&text);
+    FlushedText buffer;
+    std::ostream stream(&buffer);
     RunWithABrokenDownCar(DriverModel::Safe, 120.f, &stream);
     // Flushed in the frame it is written: a long run's log can be followed as it grows.
-    EXPECT_EQ(text.flushed, text.str().size());
-    std::istringstream log(text.str());
+    EXPECT_EQ(buffer.flushed, buffer.str().size());
+    std::istringstream log(buffer.str());
     std::set<int> logged;
     bool endsAtTheBrokenDownCar = false;
     for (std::string text; std::getline(log, text);)
