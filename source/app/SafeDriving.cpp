@@ -156,6 +156,7 @@ struct World
     {
     }
     SafeTraffic::CarView View(int index) const { return traffic.GetView(graph, index); }
+    SafeTraffic::CarPlace Place(int index) const { return traffic.GetPlace(graph, index); }
 };
 
 /// The indices of the cars that may stand in the square of half-width halfWidth around centre: the
@@ -302,15 +303,17 @@ bool IsWaitingToMerge(const SafeTraffic& traffic, int index)
     return since >= 0.0 && traffic.GetTime() - since >= MergePatience;
 }
 
-/// otherRoute: the other car's route.
-Sighting SeeInTheWay(const World& world, const Car& car, const Route& route, const Vector2D& heading,
-                     const Car& other, const Route& otherRoute, int otherIndex)
+/// position: the car's position; otherRoute: the other car's route. Reads the other car itself only when
+/// their ways meet.
+Sighting SeeInTheWay(const World& world, const Car& car, const Vector2D& position, const Route& route,
+                     const Vector2D& heading, int otherIndex, const Route& otherRoute)
 {
     const TrafficGraph& graph = world.graph;
-    const Vector2D offset = other.GetPosition() - car.GetPosition();
+    const SafeTraffic::CarPlace place = world.Place(otherIndex);
+    const Vector2D offset = place.position - position;
     if (offset.MagnitudeSquared() > Lookahead2 || route.size == 0)
         return Sighting::None;
-    const int cell = CellOf(graph, other);
+    const int cell = place.cell;
     for (int k = 1; k < route.size; ++k)
         if (route.cells[static_cast<size_t>(k)] == cell)
             return Sighting::OnRoute;
@@ -327,6 +330,7 @@ Sighting SeeInTheWay(const World& world, const Car& car, const Route& route, con
             if (route.cells[static_cast<size_t>(k)] != otherRoute.cells[1])
                 continue;
             // Moving in and close enough to reach the cell within the headway.
+            const Car& other = *world.cars[static_cast<size_t>(otherIndex)];
             const float distance = DistanceToLine(graph, other, otherRoute, 0);
             const float speed = Speed(other);
             if (speed >= StandingSpeed && distance < speed * HeadwaySeconds + CarRadius)
@@ -461,9 +465,9 @@ bool IsFirstInLane(const World& world, const Car& car, const Route& route)
     const Vector2D lane = LaneDirection(graph, route.cells[0], route.cells[1]);
     for (const int i : NearbyCars(world, graph.GetNodeWorldPos(route.cells[0]), CellReach))
     {
-        const Car* pOther = world.cars[static_cast<size_t>(i)];
-        if (pOther != &car && CellOf(graph, *pOther) == route.cells[0] &&
-            Dot(pOther->GetPosition() - car.GetPosition(), lane) > 0.f)
+        const SafeTraffic::CarPlace place = world.Place(i);
+        if (world.cars[static_cast<size_t>(i)] != &car && place.cell == route.cells[0] &&
+            Dot(place.position - car.GetPosition(), lane) > 0.f)
             return false;
     }
     return true;
@@ -494,12 +498,13 @@ float RoomBeyond(const World& world, const Car& car, int from, int into, const C
         const Car* pOther = world.cars[static_cast<size_t>(i)];
         if (pOther == &car)
             continue;
-        const Vector2D offset = pOther->GetPosition() - line;
+        const SafeTraffic::CarPlace place = world.Place(i);
+        const Vector2D offset = place.position - line;
         const float along = Dot(offset, lane);
         if (along < -CarRadius || along > 2.f * CellLength ||
             std::abs(Cross(lane, offset)) > CellLength * 0.5f)
             continue;
-        if (IsIntersection(graph, CellOf(graph, *pOther)))
+        if (IsIntersection(graph, place.cell))
             continue; // inside a junction: its own rules count it
         const float reach = along + std::min(Speed(*pOther), JunctionSpeed) * RoomLookSeconds - CarRadius;
         if (reach < free)
@@ -524,7 +529,7 @@ const Car* FindJunctionBlocker(const World& world, const Car& car, const Junctio
         const Car* pOther = world.cars[static_cast<size_t>(i)];
         if (pOther == &car)
             continue;
-        const int cell = CellOf(graph, *pOther);
+        const int cell = world.Place(i).cell;
         if (!IsIntersection(graph, cell) || !IsSameJunction(graph, cell, junctionCell))
             continue;
         const Route route = world.View(i).route;
@@ -646,6 +651,25 @@ SafeTraffic::CarView SafeTraffic::GetView(const TrafficGraph& graph, int carInde
     return view;
 }
 
+SafeTraffic::CarPlace SafeTraffic::GetPlace(const TrafficGraph& graph, int carIndex)
+{
+    VEMOX_ASSERT(carIndex >= 0 && static_cast<size_t>(carIndex) < m_Cars.size() &&
+                 "<SafeTraffic::GetPlace>: invalid car index");
+    const auto placeOf = [&graph](const Car& car) {
+        return CarPlace{car.GetPosition(), graph.GetNodeIdxAtWorldPos(car.GetPosition())};
+    };
+    if (m_UpdatingCar < 0 || m_SearchesEveryCar)
+        return placeOf(*m_Cars[static_cast<size_t>(carIndex)]);
+    if (m_PlacesStep != m_Step || m_Places.size() != m_Cars.size())
+    {
+        m_Places.resize(m_Cars.size());
+        for (size_t i = 0; i < m_Cars.size(); ++i)
+            m_Places[i] = m_Cars[i] != nullptr ? placeOf(*m_Cars[i]) : CarPlace{};
+        m_PlacesStep = m_Step;
+    }
+    return m_Places[static_cast<size_t>(carIndex)];
+}
+
 int SafeTraffic::IndexOf(const Car* pCar)
 {
     auto it = m_CarIndex.find(pCar);
@@ -757,6 +781,7 @@ BehaviorState KeepSafeDistance(Blackboard* pBlackboard)
     const Car& car = *context.pCar;
     const Route route = context.OwnRoute();
     const Vector2D heading = SteeringDirection(graph, car);
+    const Vector2D position = car.GetPosition();
 
     float allowed = FloatMax;
     const Car* pBlocker = nullptr;
@@ -767,10 +792,11 @@ BehaviorState KeepSafeDistance(Blackboard* pBlackboard)
          NearbyCars(world, car.GetPosition(), Lookahead + 1.f, Lookahead2, NearbyCars::Order::Any))
     {
         const Car* pOther = world.cars[static_cast<size_t>(i)];
-        if (pOther == &car || (pOther->GetPosition() - car.GetPosition()).MagnitudeSquared() > Lookahead2)
+        const SafeTraffic::CarPlace place = world.Place(i);
+        if (pOther == &car || (place.position - position).MagnitudeSquared() > Lookahead2)
             continue;
         const SafeTraffic::CarView other = world.View(i);
-        const Sighting sighting = SeeInTheWay(world, car, route, heading, *pOther, other.route, i);
+        const Sighting sighting = SeeInTheWay(world, car, position, route, heading, i, other.route);
         // A car that is not in this car's lane and holds back for this car itself is not waited for.
         if (sighting == Sighting::None || (sighting != Sighting::OnRoute && pOther->GetWaitingFor() == &car))
             continue;
@@ -778,12 +804,12 @@ BehaviorState KeepSafeDistance(Blackboard* pBlackboard)
         // in its lane before one that merely crosses its corridor); on a tie the later in the cars'
         // order. Both cars judge the pair alike.
         const Sighting reverse =
-            SeeInTheWay(world, *pOther, other.route, other.steering, car, route, context.index);
+            SeeInTheWay(world, *pOther, place.position, other.route, other.steering, context.index, route);
         const bool waits =
             reverse == Sighting::None || sighting > reverse || (sighting == reverse && context.index > i);
         if (!waits)
             continue;
-        Vector2D offset = pOther->GetPosition() - car.GetPosition();
+        Vector2D offset = place.position - position;
         const float distance = offset.Normalize();
         float room = distance - 2.f * CarRadius - MinGap;
         float leadSpeed = Dot(pOther->GetLinearVelocity(), offset);
@@ -794,7 +820,7 @@ BehaviorState KeepSafeDistance(Blackboard* pBlackboard)
             // this car comes into that cell. Otherwise (it crosses, turns, or comes along the lane that
             // this car merges into) it keeps this car out of that cell, unless this car can no longer
             // stop.
-            const int cell = CellOf(graph, *pOther);
+            const int cell = place.cell;
             for (int k = 1; k < route.size; ++k)
             {
                 if (route.cells[static_cast<size_t>(k)] != cell)
@@ -807,7 +833,7 @@ BehaviorState KeepSafeDistance(Blackboard* pBlackboard)
                                        : laneIn;
                 const bool isAligned = Dot(LaneOf(graph, *pOther, other.route), laneOn) > AlignedCos;
                 const bool isStraight = Dot(laneIn, laneOn) > AlignedCos;
-                const bool isBeyond = Dot(pOther->GetPosition() - entry, laneOn) >= EntryClearance;
+                const bool isBeyond = Dot(place.position - entry, laneOn) >= EntryClearance;
                 const float lineDistance = DistanceToLine(graph, car, route, k - 1);
                 if (!(isAligned && (isStraight || isBeyond)) && CanStopBefore(car, lineDistance))
                 {

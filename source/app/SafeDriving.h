@@ -111,6 +111,16 @@ public:
     void ForgetOwnRoute() { m_HasOwnRoute = false; }
     /// The view of car carIndex (the car at that index in the cars).
     CarView GetView(const TrafficGraph& graph, int carIndex);
+    /// Where a car stands: its position and its cell (invalid_node_index off the road grid).
+    struct CarPlace
+    {
+        Vemox::Vector2D position;
+        int cell = Vemox::invalid_node_index;
+    };
+    /// The place of car carIndex. Cars move only in the physics step, so during the cars' updates every
+    /// car's place is read once per step, all together, and kept in one array: the leaves then test the
+    /// cars around them without reaching into each car's body. Outside an update it is read afresh.
+    CarPlace GetPlace(const TrafficGraph& graph, int carIndex);
     /// For checking the searches: every search looks at every car and no view is kept. The cars then
     /// drive exactly as they do with the grid and the kept views, only slower.
     void SetSearchesEveryCar(bool searchesEveryCar) { m_SearchesEveryCar = searchesEveryCar; }
@@ -144,6 +154,8 @@ private:
     std::unordered_map<const Car*, int> m_CarIndex;
     std::vector<CarView> m_Views;
     std::vector<std::uint64_t> m_ViewSteps; ///< the step each view was computed in (0: none)
+    std::vector<CarPlace> m_Places;
+    std::uint64_t m_PlacesStep = 0; ///< the step m_Places was read in (0: none)
     std::uint64_t m_Step = 1;
     int m_UpdatingCar = -1;
     Route m_OwnRoute;
