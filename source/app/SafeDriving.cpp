@@ -237,17 +237,28 @@ bool IsSameJunction(const TrafficGraph& graph, int a, int b)
     return std::abs(a % columns - b % columns) <= 1 && std::abs(a / columns - b / columns) <= 1;
 }
 
+/// The centre of a cell, as GetNodeWorldPos gives it for a node in its own slot (the road grid removes
+/// none), worked out from the index alone, without reading the node.
+Vector2D CellCentre(const TrafficGraph& graph, int cell)
+{
+    VEMOX_ASSERT(cell >= 0 && cell < graph.GetNrOfNodes() && "<CellCentre>: invalid cell");
+    const int columns = graph.GetNrOfColumns();
+    const float cellSize = static_cast<float>(graph.GetCellSize());
+    return {static_cast<float>(cell % columns) * cellSize + cellSize * 0.5f,
+            static_cast<float>(cell / columns) * cellSize + cellSize * 0.5f};
+}
+
 Vector2D LaneDirection(const TrafficGraph& graph, int from, int to)
 {
-    return (graph.GetNodeWorldPos(to) - graph.GetNodeWorldPos(from)).GetNormalized();
+    return (CellCentre(graph, to) - CellCentre(graph, from)).GetNormalized();
 }
 
 /// Distance (world units) from the car to the line between route cells i and i + 1: to the first line
 /// along the car's lane, then a cell's length for every further cell.
 float DistanceToLine(const TrafficGraph& graph, const Car& car, const Route& route, int i)
 {
-    const Vector2D from = graph.GetNodeWorldPos(route.cells[0]);
-    const Vector2D to = graph.GetNodeWorldPos(route.cells[1]);
+    const Vector2D from = CellCentre(graph, route.cells[0]);
+    const Vector2D to = CellCentre(graph, route.cells[1]);
     const Vector2D line = (from + to) * 0.5f;
     const float first = Dot(line - car.GetPosition(), (to - from).GetNormalized());
     return first + CellLength * static_cast<float>(i);
@@ -255,10 +266,8 @@ float DistanceToLine(const TrafficGraph& graph, const Car& car, const Route& rou
 
 /// The direction the car steers to: towards its next path point beyond its own cell, else along its
 /// motion, else along its body.
-Vector2D SteeringDirection(const TrafficGraph& graph, const Car& car)
+Vector2D SteeringDirection(const TrafficGraph& graph, const Car& car, const Vector2D& position, int cell)
 {
-    const Vector2D position = car.GetPosition();
-    const int cell = graph.GetNodeIdxAtWorldPos(position);
     for (const Vector2D& point : car.GetPath())
     {
         if (graph.GetNodeIdxAtWorldPos(point) == cell)
@@ -272,6 +281,31 @@ Vector2D SteeringDirection(const TrafficGraph& graph, const Car& car)
     if (motion.MagnitudeSquared() > 0.f)
         return motion;
     return FromPolar(1.f, car.GetRotation());
+}
+
+/// The route of a car standing in `cell` (GetRoute).
+Route RouteFrom(const TrafficGraph& graph, const Car& car, int cell)
+{
+    Route route;
+    if (cell == invalid_node_index)
+        return route;
+    route.cells[0] = cell;
+    route.size = 1;
+    for (const Vector2D& point : car.GetPath())
+    {
+        if (route.size == Route::MaxRouteCells)
+            break;
+        const int node = graph.GetNodeIdxAtWorldPos(point);
+        if (node != route.cells[static_cast<size_t>(route.size - 1)])
+            route.cells[static_cast<size_t>(route.size++)] = node;
+    }
+    return route;
+}
+
+Vector2D SteeringDirection(const TrafficGraph& graph, const Car& car)
+{
+    const Vector2D position = car.GetPosition();
+    return SteeringDirection(graph, car, position, graph.GetNodeIdxAtWorldPos(position));
 }
 
 /// How firmly another car is in a car's way, weakest first: ahead in the corridor in front of it,
@@ -463,7 +497,7 @@ bool IsFirstInLane(const World& world, const Car& car, const Route& route)
 {
     const TrafficGraph& graph = world.graph;
     const Vector2D lane = LaneDirection(graph, route.cells[0], route.cells[1]);
-    for (const int i : NearbyCars(world, graph.GetNodeWorldPos(route.cells[0]), CellReach))
+    for (const int i : NearbyCars(world, CellCentre(graph, route.cells[0]), CellReach))
     {
         const SafeTraffic::CarPlace place = world.Place(i);
         if (world.cars[static_cast<size_t>(i)] != &car && place.cell == route.cells[0] &&
@@ -490,7 +524,7 @@ float RoomBeyond(const World& world, const Car& car, int from, int into, const C
 {
     const TrafficGraph& graph = world.graph;
     const Vector2D lane = LaneDirection(graph, from, into);
-    const Vector2D line = (graph.GetNodeWorldPos(from) + graph.GetNodeWorldPos(into)) * 0.5f;
+    const Vector2D line = (CellCentre(graph, from) + CellCentre(graph, into)) * 0.5f;
     float free = 2.f * CellLength;
     pRearmost = nullptr;
     for (const int i : NearbyCars(world, line, 2.f * CellLength + CarRadius + 1.f))
@@ -524,7 +558,7 @@ const Car* FindJunctionBlocker(const World& world, const Car& car, const Junctio
     const int junctionCell = pass.cells[0];
     int committed = 0;
     const Car* pLastCommitted = nullptr;
-    for (const int i : NearbyCars(world, graph.GetNodeWorldPos(junctionCell), JunctionReach))
+    for (const int i : NearbyCars(world, CellCentre(graph, junctionCell), JunctionReach))
     {
         const Car* pOther = world.cars[static_cast<size_t>(i)];
         if (pOther == &car)
@@ -612,7 +646,7 @@ Route SafeTraffic::GetOwnRoute(const TrafficGraph& graph, const Car& car, int ca
         return GetRoute(graph, car);
     if (!m_HasOwnRoute)
     {
-        m_OwnRoute = GetRoute(graph, car);
+        m_OwnRoute = RouteFrom(graph, car, GetPlace(graph, carIndex).cell);
         m_HasOwnRoute = true;
     }
     return m_OwnRoute;
@@ -642,7 +676,9 @@ SafeTraffic::CarView SafeTraffic::GetView(const TrafficGraph& graph, int carInde
         if (m_ViewSteps[static_cast<size_t>(carIndex)] == m_Step)
             return m_Views[static_cast<size_t>(carIndex)];
     }
-    const CarView view{GetRoute(graph, car), SteeringDirection(graph, car)};
+    const CarPlace place = GetPlace(graph, carIndex);
+    const CarView view{RouteFrom(graph, car, place.cell),
+                       SteeringDirection(graph, car, place.position, place.cell)};
     if (keeps)
     {
         m_Views[static_cast<size_t>(carIndex)] = view;
@@ -715,21 +751,7 @@ const SafeTraffic::CarMemory& SafeTraffic::GetMemory(int carIndex) const
 
 Route GetRoute(const TrafficGraph& graph, const Car& car)
 {
-    Route route;
-    const int cell = CellOf(graph, car);
-    if (cell == invalid_node_index)
-        return route;
-    route.cells[0] = cell;
-    route.size = 1;
-    for (const Vector2D& point : car.GetPath())
-    {
-        if (route.size == Route::MaxRouteCells)
-            break;
-        const int node = graph.GetNodeIdxAtWorldPos(point);
-        if (node != route.cells[static_cast<size_t>(route.size - 1)])
-            route.cells[static_cast<size_t>(route.size++)] = node;
-    }
-    return route;
+    return RouteFrom(graph, car, CellOf(graph, car));
 }
 
 float RingPlanningCost(float ringShare)
@@ -826,7 +848,7 @@ BehaviorState KeepSafeDistance(Blackboard* pBlackboard)
                 if (route.cells[static_cast<size_t>(k)] != cell)
                     continue;
                 const int from = route.cells[static_cast<size_t>(k - 1)];
-                const Vector2D entry = (graph.GetNodeWorldPos(from) + graph.GetNodeWorldPos(cell)) * 0.5f;
+                const Vector2D entry = (CellCentre(graph, from) + CellCentre(graph, cell)) * 0.5f;
                 const Vector2D laneIn = LaneDirection(graph, from, cell);
                 const Vector2D laneOn =
                     k + 1 < route.size ? LaneDirection(graph, cell, route.cells[static_cast<size_t>(k + 1)])
@@ -966,7 +988,7 @@ BehaviorState KeepJunctionClear(Blackboard* pBlackboard)
         // else the one that has waited on green for JunctionPatience, or else the one with fewer junction
         // cells to cross, or else the one earlier in the cars' order goes first, provided that its own way
         // is clear. Every car orders the same pair the same way.
-        for (const int i : NearbyCars(world, graph.GetNodeWorldPos(pass.cells[0]), ContenderReach))
+        for (const int i : NearbyCars(world, CellCentre(graph, pass.cells[0]), ContenderReach))
         {
             if (pBlocker != nullptr)
                 break;
@@ -1072,7 +1094,7 @@ BehaviorState YieldBeforeMerging(Blackboard* pBlackboard)
     // their way); only those that can no longer stop are waited for.
     const bool isLetIn = IsWaitingToMerge(traffic, context.index);
     const int mergeCell = route.cells[static_cast<size_t>(merge)];
-    const Vector2D mergePoint = graph.GetNodeWorldPos(mergeCell);
+    const Vector2D mergePoint = CellCentre(graph, mergeCell);
     // Time to get into the merge cell and a car's space beyond its centre.
     const float ownTime =
         ArrivalTime(distance + CellLength * 0.5f + CarSpace, Speed(car), RingSpeed) + MergeGapSeconds;
@@ -1321,7 +1343,7 @@ void SetPath(const TrafficGraph& graph, Car& car, const std::vector<GridTerrainN
     traffic.ForgetOwnRoute();
     Car::Path path;
     for (const GridTerrainNode* pNode : nodes)
-        path.push_back(graph.GetNodeWorldPos(pNode->GetIndex()));
+        path.push_back(CellCentre(graph, pNode->GetIndex()));
     car.SetPath(path);
     car.SetDestination(path.back());
 }
