@@ -5,6 +5,7 @@
 #include "framework/Agents/SteeringAgent.h"
 #include "framework/VemoxCore/VemoxMath.h"
 
+#include <cstdint>
 #include <deque>
 
 namespace Vemox
@@ -42,11 +43,23 @@ public:
     /// Owned by the car; it becomes the steering behaviour with the first SeekTo.
     Vemox::Seek* GetSeek() const { return m_pSeek; }
 
-    /// Modifiable: the decision making removes reached points from the front.
-    Path& GetPath() { return m_Path; }
+    /// Modifiable: the decision making removes reached points from the front. Every call through a
+    /// non-const car counts as a change of the path (GetPathVersion); read it through a const car.
+    Path& GetPath()
+    {
+        ++m_PathVersion;
+        return m_Path;
+    }
     const Path& GetPath() const { return m_Path; }
     /// Replaces the whole path with a copy of path.
-    void SetPath(const Path& path) { m_Path = path; }
+    void SetPath(const Path& path)
+    {
+        m_Path = path;
+        ++m_PathVersion;
+    }
+    /// Changes with every change of the path: what was worked out from the path while the version
+    /// was the same still holds.
+    std::uint64_t GetPathVersion() const { return m_PathVersion; }
 
     /// The final point of the current path; at construction the destination given.
     Vemox::Vector2D GetDestination() const { return m_Destination; }
@@ -66,5 +79,6 @@ private:
     Vemox::Vector2D m_StartPosition;
     Vemox::Vector2D m_Destination;
     Path m_Path;
+    std::uint64_t m_PathVersion = 0;
     const Car* m_pWaitingFor = nullptr;
 };

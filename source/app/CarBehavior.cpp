@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 using namespace Vemox;
@@ -322,9 +323,9 @@ BehaviorState PlanPathToRandomDestination(Blackboard* pBlackboard)
 BehaviorState SeekNextPathPoint(Blackboard* pBlackboard)
 {
     Car* pCar = nullptr;
-    if (!ReadCar(pBlackboard, pCar) || pCar->GetPath().empty())
+    if (!ReadCar(pBlackboard, pCar) || std::as_const(*pCar).GetPath().empty())
         return BehaviorState::Failure;
-    pCar->SeekTo(pCar->GetPath().front());
+    pCar->SeekTo(std::as_const(*pCar).GetPath().front());
     return BehaviorState::Success;
 }
 
@@ -334,12 +335,12 @@ bool HasReachedNextPathPoint(Blackboard* pBlackboard)
     Car* pCar = nullptr;
     if (!ReadGraph(pBlackboard, pGraph) || !ReadCar(pBlackboard, pCar))
         return false;
-    auto& path = pCar->GetPath();
+    const Car::Path& path = std::as_const(*pCar).GetPath();
     if (path.empty())
         return false;
     if (pGraph->GetNodeIdxAtWorldPos(pCar->GetPosition()) != pGraph->GetNodeIdxAtWorldPos(path.front()))
         return false;
-    path.pop_front();
+    pCar->GetPath().pop_front();
     return true;
 }
 
@@ -439,7 +440,8 @@ BehaviorState SetSpeedFromRoad(Blackboard* pBlackboard)
 {
     Car* pCar = nullptr;
     TrafficGraph* pGraph = nullptr;
-    if (!ReadCar(pBlackboard, pCar) || !ReadGraph(pBlackboard, pGraph) || pCar->GetPath().empty())
+    if (!ReadCar(pBlackboard, pCar) || !ReadGraph(pBlackboard, pGraph) ||
+        std::as_const(*pCar).GetPath().empty())
         return BehaviorState::Failure;
 
     const GraphConnection* pConnection = RoadNetwork::GetConnectionAhead(*pGraph, *pCar);

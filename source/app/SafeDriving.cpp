@@ -264,18 +264,35 @@ float DistanceToLine(const TrafficGraph& graph, const Car& car, const Route& rou
     return first + CellLength * static_cast<float>(i);
 }
 
-/// The direction the car steers to: towards its next path point beyond its own cell, else along its
-/// motion, else along its body.
-Vector2D SteeringDirection(const TrafficGraph& graph, const Car& car, const Vector2D& position, int cell)
+/// The path cells of a car's path, at most maxCells of them.
+PathCells ReadPathCells(const TrafficGraph& graph, const Car& car, int maxCells = Route::MaxRouteCells)
 {
+    PathCells path;
     for (const Vector2D& point : car.GetPath())
     {
-        if (graph.GetNodeIdxAtWorldPos(point) == cell)
+        const int cell = graph.GetNodeIdxAtWorldPos(point);
+        if (path.size > 0 && cell == path.cells[static_cast<size_t>(path.size - 1)])
             continue;
-        const Vector2D direction = point - position;
+        if (path.size == maxCells)
+            break;
+        if (static_cast<size_t>(path.size) < path.points.size())
+            path.points[static_cast<size_t>(path.size)] = point;
+        path.cells[static_cast<size_t>(path.size++)] = cell;
+    }
+    return path;
+}
+
+/// The direction a car at position in cell steers to: towards its next path point beyond its own cell,
+/// else along its motion, else along its body.
+Vector2D SteeringAlong(const PathCells& path, const Car& car, const Vector2D& position, int cell)
+{
+    // Cells follow each other only once, so the first cell other than the car's is one of the first two.
+    const int next = path.size > 0 && path.cells[0] == cell ? 1 : 0;
+    if (next < path.size)
+    {
+        const Vector2D direction = path.points[static_cast<size_t>(next)] - position;
         if (direction.MagnitudeSquared() > 0.01f)
             return direction.GetNormalized();
-        break;
     }
     const Vector2D motion = car.GetDirection();
     if (motion.MagnitudeSquared() > 0.f)
@@ -283,23 +300,28 @@ Vector2D SteeringDirection(const TrafficGraph& graph, const Car& car, const Vect
     return FromPolar(1.f, car.GetRotation());
 }
 
-/// The route of a car standing in `cell` (GetRoute).
-Route RouteFrom(const TrafficGraph& graph, const Car& car, int cell)
+Vector2D SteeringDirection(const TrafficGraph& graph, const Car& car, const Vector2D& position, int cell)
+{
+    return SteeringAlong(ReadPathCells(graph, car, 2), car, position, cell);
+}
+
+/// The route of a car standing in `cell` (GetRoute): the cell, then the path's cells.
+Route RouteAlong(const PathCells& path, int cell)
 {
     Route route;
     if (cell == invalid_node_index)
         return route;
     route.cells[0] = cell;
     route.size = 1;
-    for (const Vector2D& point : car.GetPath())
-    {
-        if (route.size == Route::MaxRouteCells)
-            break;
-        const int node = graph.GetNodeIdxAtWorldPos(point);
-        if (node != route.cells[static_cast<size_t>(route.size - 1)])
-            route.cells[static_cast<size_t>(route.size++)] = node;
-    }
+    for (int k = 0; k < path.size && route.size < Route::MaxRouteCells; ++k)
+        if (path.cells[static_cast<size_t>(k)] != route.cells[static_cast<size_t>(route.size - 1)])
+            route.cells[static_cast<size_t>(route.size++)] = path.cells[static_cast<size_t>(k)];
     return route;
+}
+
+Route RouteFrom(const TrafficGraph& graph, const Car& car, int cell)
+{
+    return RouteAlong(ReadPathCells(graph, car), cell);
 }
 
 Vector2D SteeringDirection(const TrafficGraph& graph, const Car& car)
@@ -646,7 +668,10 @@ Route SafeTraffic::GetOwnRoute(const TrafficGraph& graph, const Car& car, int ca
         return GetRoute(graph, car);
     if (!m_HasOwnRoute)
     {
-        m_OwnRoute = RouteFrom(graph, car, GetPlace(graph, carIndex).cell);
+        // Its own update may have changed its path since the places were read.
+        ReadPlaces(graph);
+        m_PathCells[static_cast<size_t>(carIndex)].pathVersion = car.GetPathVersion();
+        m_OwnRoute = RouteAlong(GetPathCells(graph, carIndex), GetPlace(graph, carIndex).cell);
         m_HasOwnRoute = true;
     }
     return m_OwnRoute;
@@ -657,6 +682,9 @@ void SafeTraffic::EndUpdateOf(int carIndex)
     m_HasOwnRoute = false;
     if (carIndex >= 0 && static_cast<size_t>(carIndex) < m_ViewSteps.size())
         m_ViewSteps[static_cast<size_t>(carIndex)] = 0;
+    if (carIndex >= 0 && static_cast<size_t>(carIndex) < m_PathCells.size() && m_PlacesStep == m_Step)
+        m_PathCells[static_cast<size_t>(carIndex)].pathVersion =
+            m_Cars[static_cast<size_t>(carIndex)]->GetPathVersion();
     m_UpdatingCar = -1;
 }
 
@@ -677,8 +705,9 @@ SafeTraffic::CarView SafeTraffic::GetView(const TrafficGraph& graph, int carInde
             return m_Views[static_cast<size_t>(carIndex)];
     }
     const CarPlace place = GetPlace(graph, carIndex);
-    const CarView view{RouteFrom(graph, car, place.cell),
-                       SteeringDirection(graph, car, place.position, place.cell)};
+    const PathCells fresh = keeps ? PathCells{} : ReadPathCells(graph, car);
+    const PathCells& path = keeps ? GetPathCells(graph, carIndex) : fresh;
+    const CarView view{RouteAlong(path, place.cell), SteeringAlong(path, car, place.position, place.cell)};
     if (keeps)
     {
         m_Views[static_cast<size_t>(carIndex)] = view;
@@ -691,19 +720,46 @@ SafeTraffic::CarPlace SafeTraffic::GetPlace(const TrafficGraph& graph, int carIn
 {
     VEMOX_ASSERT(carIndex >= 0 && static_cast<size_t>(carIndex) < m_Cars.size() &&
                  "<SafeTraffic::GetPlace>: invalid car index");
-    const auto placeOf = [&graph](const Car& car) {
-        return CarPlace{car.GetPosition(), graph.GetNodeIdxAtWorldPos(car.GetPosition())};
-    };
     if (m_UpdatingCar < 0 || m_SearchesEveryCar)
-        return placeOf(*m_Cars[static_cast<size_t>(carIndex)]);
-    if (m_PlacesStep != m_Step || m_Places.size() != m_Cars.size())
     {
-        m_Places.resize(m_Cars.size());
-        for (size_t i = 0; i < m_Cars.size(); ++i)
-            m_Places[i] = m_Cars[i] != nullptr ? placeOf(*m_Cars[i]) : CarPlace{};
-        m_PlacesStep = m_Step;
+        const Car& car = *m_Cars[static_cast<size_t>(carIndex)];
+        return CarPlace{car.GetPosition(), graph.GetNodeIdxAtWorldPos(car.GetPosition())};
     }
+    ReadPlaces(graph);
     return m_Places[static_cast<size_t>(carIndex)];
+}
+
+void SafeTraffic::ReadPlaces(const TrafficGraph& graph)
+{
+    if (m_PlacesStep == m_Step && m_Places.size() == m_Cars.size())
+        return;
+    // One pass over all cars, whose reads do not wait on each other, instead of one read of a car here
+    // and there by the rules.
+    m_Places.resize(m_Cars.size());
+    m_PathCells.resize(m_Cars.size());
+    for (size_t i = 0; i < m_Cars.size(); ++i)
+    {
+        const Car* pCar = m_Cars[i];
+        m_Places[i] = pCar != nullptr
+                          ? CarPlace{pCar->GetPosition(), graph.GetNodeIdxAtWorldPos(pCar->GetPosition())}
+                          : CarPlace{};
+        m_PathCells[i].pathVersion = pCar != nullptr ? pCar->GetPathVersion() : 0;
+    }
+    m_PlacesStep = m_Step;
+}
+
+const PathCells& SafeTraffic::GetPathCells(const TrafficGraph& graph, int carIndex)
+{
+    ReadPlaces(graph);
+    const size_t i = static_cast<size_t>(carIndex);
+    KeptPathCells& kept = m_PathCells[i];
+    if (kept.pCar != m_Cars[i] || kept.version != kept.pathVersion)
+    {
+        kept.cells = ReadPathCells(graph, *m_Cars[i]);
+        kept.pCar = m_Cars[i];
+        kept.version = m_Cars[i]->GetPathVersion();
+    }
+    return kept.cells;
 }
 
 int SafeTraffic::IndexOf(const Car* pCar)

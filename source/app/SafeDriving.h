@@ -39,6 +39,16 @@ struct Route
 };
 Route GetRoute(const TrafficGraph& graph, const Car& car);
 
+/// What a route and a steering direction take from a car's path: the cells of its points, each once
+/// where points follow in the same cell (as many as a route from any cell can need), and the first point
+/// in the first two of them.
+struct PathCells
+{
+    std::array<int, Route::MaxRouteCells> cells{};
+    std::array<Vemox::Vector2D, 2> points{};
+    int size = 0;
+};
+
 /// What the safe cars of one simulation share: the simulated clock, the traffic lights they read, a
 /// small memory per car and the count of waiting cycles resolved. Owned by the application; every safe
 /// car's blackboard points at it.
@@ -96,8 +106,8 @@ public:
     };
     /// The application brackets every car's update with these. In between, a car's view is computed once
     /// per step and kept until the end of that car's own update (only its own update changes its path,
-    /// and cars move only in the physics step); the updating car's view, and every view outside an
-    /// update, is computed afresh.
+    /// and cars move only in the physics step), from the cells of its path kept while the path's version
+    /// stays the same; the updating car's view, and every view outside an update, is computed afresh.
     void BeginUpdateOf(int carIndex)
     {
         m_UpdatingCar = carIndex;
@@ -141,6 +151,21 @@ public:
     void CountReroute() { ++m_Reroutes; }
 
 private:
+    struct KeptPathCells
+    {
+        std::uint64_t pathVersion = 0; ///< the car's, read with the places and after its own update
+        std::uint64_t version = 0;     ///< the one the cells were read at
+        const Car* pCar = nullptr;     ///< the car the cells were read from (null: none yet)
+        PathCells cells;
+    };
+
+    /// Reads every car's place and path version, once per step.
+    void ReadPlaces(const TrafficGraph& graph);
+    /// The path cells of a car while the cars update, kept from step to step with the version of the
+    /// path they were read from: read again only when the version read with the places, or after the
+    /// car's own update, differs.
+    const PathCells& GetPathCells(const TrafficGraph& graph, int carIndex);
+
     const std::vector<Car*>& m_Cars;
     const std::vector<TrafficLight>& m_Lights;
     std::vector<RoadNetwork::RaisedConnection> m_PlanningRaise;
@@ -155,6 +180,7 @@ private:
     std::vector<CarView> m_Views;
     std::vector<std::uint64_t> m_ViewSteps; ///< the step each view was computed in (0: none)
     std::vector<CarPlace> m_Places;
+    std::vector<KeptPathCells> m_PathCells;
     std::uint64_t m_PlacesStep = 0; ///< the step m_Places was read in (0: none)
     std::uint64_t m_Step = 1;
     int m_UpdatingCar = -1;

@@ -482,6 +482,45 @@ TEST(SafeDriving, NearbySearchesAndKeptViewsDriveAsSearchingEveryCar)
         ASSERT_EQ(nearby[second], everyCar[second]) << "first difference after " << second + 1 << " s";
 }
 
+TEST(SafeDriving, AKeptViewFollowsEveryChangeOfThePath)
+{
+    // A car's path changes in its own update, and a program may change it between steps: the other cars'
+    // next looks must see the new path, not the one kept from before.
+    Scene scene(3, DriverModel::Safe);
+    scene.Run(1.f);
+    SafeDriving::SafeTraffic& traffic = *scene.App().GetSafeTraffic();
+    const TrafficGraph& graph = *scene.App().GetGraph();
+    Car& car = scene.CarAt(1);
+    const auto route = [](const SafeDriving::Route& route)
+    { return std::vector<int>(route.cells.begin(), route.cells.begin() + route.size); };
+    const auto lookFrom = [&](int looking)
+    {
+        traffic.BeginUpdateOf(looking);
+        const SafeDriving::Route seen = traffic.GetView(graph, 1).route;
+        traffic.EndUpdateOf(looking);
+        return route(seen);
+    };
+    traffic.Advance(FrameTime);
+    const std::vector<int> before = lookFrom(0);
+    ASSERT_EQ(before, route(SafeDriving::GetRoute(graph, car)));
+
+    // In its own update, after car 0 looked at it in the same step.
+    const int cell = graph.GetNodeIdxAtWorldPos(car.GetPosition());
+    traffic.BeginUpdateOf(1);
+    car.SetPath({CellCentre(cell == 0 ? 1 : 0)});
+    traffic.EndUpdateOf(1);
+    const std::vector<int> replaced = lookFrom(2);
+    EXPECT_NE(replaced, before);
+    EXPECT_EQ(replaced, route(SafeDriving::GetRoute(graph, car)));
+
+    // Between steps, through the modifiable path.
+    car.GetPath().push_back(CellCentre(cell == 0 ? 21 : 20));
+    traffic.Advance(FrameTime);
+    const std::vector<int> extended = lookFrom(0);
+    EXPECT_EQ(extended.size(), replaced.size() + 1);
+    EXPECT_EQ(extended, route(SafeDriving::GetRoute(graph, car)));
+}
+
 TEST(SafeDriving, OnlyTheSafeScenarioSharesSafeTraffic)
 {
     {
