@@ -157,6 +157,9 @@ struct World
     }
     SafeTraffic::CarView View(int index) const { return traffic.GetView(graph, index); }
     SafeTraffic::CarPlace Place(int index) const { return traffic.GetPlace(graph, index); }
+    Vector2D Velocity(int index) const { return traffic.GetVelocity(graph, index); }
+    float Speed(int index) const { return Velocity(index).Magnitude(); }
+    const Car* WaitingFor(int index) const { return traffic.GetWaitingFor(graph, index); }
 };
 
 /// The indices of the cars that may stand in the square of half-width halfWidth around centre: the
@@ -255,13 +258,18 @@ Vector2D LaneDirection(const TrafficGraph& graph, int from, int to)
 
 /// Distance (world units) from the car to the line between route cells i and i + 1: to the first line
 /// along the car's lane, then a cell's length for every further cell.
-float DistanceToLine(const TrafficGraph& graph, const Car& car, const Route& route, int i)
+float DistanceToLine(const TrafficGraph& graph, const Vector2D& position, const Route& route, int i)
 {
     const Vector2D from = CellCentre(graph, route.cells[0]);
     const Vector2D to = CellCentre(graph, route.cells[1]);
     const Vector2D line = (from + to) * 0.5f;
-    const float first = Dot(line - car.GetPosition(), (to - from).GetNormalized());
+    const float first = Dot(line - position, (to - from).GetNormalized());
     return first + CellLength * static_cast<float>(i);
+}
+
+float DistanceToLine(const TrafficGraph& graph, const Car& car, const Route& route, int i)
+{
+    return DistanceToLine(graph, car.GetPosition(), route, i);
 }
 
 /// The path cells of a car's path, at most maxCells of them.
@@ -344,11 +352,12 @@ enum class Sighting
 
 /// Whether a ring car can still stop with its centre before the merge cell (at most StopMargin into
 /// it): a merging car, coming in from the side and driving on away from it, then passes clear of it.
-bool CanLetIn(const TrafficGraph& graph, const Car& ringCar, const Route& route, int mergeCell)
+bool CanLetIn(const TrafficGraph& graph, const Vector2D& position, float speed, const Route& route,
+              int mergeCell)
 {
     for (int k = 1; k < route.size; ++k)
         if (route.cells[static_cast<size_t>(k)] == mergeCell)
-            return Speed(ringCar) <= DistanceToLine(graph, ringCar, route, k - 1) + StopMargin;
+            return speed <= DistanceToLine(graph, position, route, k - 1) + StopMargin;
     return false;
 }
 
@@ -386,15 +395,15 @@ Sighting SeeInTheWay(const World& world, const Car& car, const Vector2D& positio
             if (route.cells[static_cast<size_t>(k)] != otherRoute.cells[1])
                 continue;
             // Moving in and close enough to reach the cell within the headway.
-            const Car& other = *world.cars[static_cast<size_t>(otherIndex)];
-            const float distance = DistanceToLine(graph, other, otherRoute, 0);
-            const float speed = Speed(other);
+            const float distance = DistanceToLine(graph, place.position, otherRoute, 0);
+            const float speed = world.Speed(otherIndex);
             if (speed >= StandingSpeed && distance < speed * HeadwaySeconds + CarRadius)
                 return Sighting::Entering;
             // Ring traffic lets in, one at a time, a car that has waited at the merge long enough.
             const int mergeCell = otherRoute.cells[1];
             if (IsOnRing(graph, mergeCell) && !IsOnRing(graph, otherRoute.cells[0]) &&
-                IsWaitingToMerge(world.traffic, otherIndex) && CanLetIn(graph, car, route, mergeCell))
+                IsWaitingToMerge(world.traffic, otherIndex) &&
+                CanLetIn(graph, position, Speed(car), route, mergeCell))
                 return Sighting::LettingIn;
         }
     }
@@ -417,9 +426,14 @@ Vector2D LaneOf(const TrafficGraph& graph, const Car& car, const Route& route)
 /// Whether the car, braking now, stops with its centre at most CommitDepth beyond a line `distance`
 /// ahead (world units): braking at the blend's rate covers the speed times one second. A car that
 /// cannot is committed: it drives on rather than stopping across the line.
+bool CanStopBefore(float speed, float distance)
+{
+    return speed <= distance + CommitDepth;
+}
+
 bool CanStopBefore(const Car& car, float distance)
 {
-    return Speed(car) <= distance + CommitDepth;
+    return CanStopBefore(Speed(car), distance);
 }
 
 /// Lowers the car's speed limit to `allowed` and records why. When the car is already faster than
@@ -514,16 +528,16 @@ bool IsPatientAtJunction(const SafeTraffic& traffic, int index)
     return since >= 0.0 && traffic.GetTime() - since >= JunctionPatience;
 }
 
-/// No other car stands between `car` and the end of its cell along its lane.
-bool IsFirstInLane(const World& world, const Car& car, const Route& route)
+/// No other car stands between car carIndex (with route) and the end of its cell along its lane.
+bool IsFirstInLane(const World& world, int carIndex, const Route& route)
 {
     const TrafficGraph& graph = world.graph;
     const Vector2D lane = LaneDirection(graph, route.cells[0], route.cells[1]);
+    const Vector2D position = world.Place(carIndex).position;
     for (const int i : NearbyCars(world, CellCentre(graph, route.cells[0]), CellReach))
     {
         const SafeTraffic::CarPlace place = world.Place(i);
-        if (world.cars[static_cast<size_t>(i)] != &car && place.cell == route.cells[0] &&
-            Dot(place.position - car.GetPosition(), lane) > 0.f)
+        if (i != carIndex && place.cell == route.cells[0] && Dot(place.position - position, lane) > 0.f)
             return false;
     }
     return true;
@@ -562,7 +576,7 @@ float RoomBeyond(const World& world, const Car& car, int from, int into, const C
             continue;
         if (IsIntersection(graph, place.cell))
             continue; // inside a junction: its own rules count it
-        const float reach = along + std::min(Speed(*pOther), JunctionSpeed) * RoomLookSeconds - CarRadius;
+        const float reach = along + std::min(world.Speed(i), JunctionSpeed) * RoomLookSeconds - CarRadius;
         if (reach < free)
         {
             free = reach;
@@ -683,8 +697,12 @@ void SafeTraffic::EndUpdateOf(int carIndex)
     if (carIndex >= 0 && static_cast<size_t>(carIndex) < m_ViewSteps.size())
         m_ViewSteps[static_cast<size_t>(carIndex)] = 0;
     if (carIndex >= 0 && static_cast<size_t>(carIndex) < m_PathCells.size() && m_PlacesStep == m_Step)
-        m_PathCells[static_cast<size_t>(carIndex)].pathVersion =
-            m_Cars[static_cast<size_t>(carIndex)]->GetPathVersion();
+    {
+        const size_t i = static_cast<size_t>(carIndex);
+        m_Velocities[i] = m_Cars[i]->GetLinearVelocity();
+        m_WaitingFor[i] = m_Cars[i]->GetWaitingFor();
+        m_PathCells[i].pathVersion = m_Cars[i]->GetPathVersion();
+    }
     m_UpdatingCar = -1;
 }
 
@@ -693,7 +711,7 @@ SafeTraffic::CarView SafeTraffic::GetView(const TrafficGraph& graph, int carInde
     VEMOX_ASSERT(carIndex >= 0 && static_cast<size_t>(carIndex) < m_Cars.size() &&
                  "<SafeTraffic::GetView>: invalid car index");
     const Car& car = *m_Cars[static_cast<size_t>(carIndex)];
-    const bool keeps = m_UpdatingCar >= 0 && carIndex != m_UpdatingCar && !m_SearchesEveryCar;
+    const bool keeps = Keeps(carIndex);
     if (keeps)
     {
         if (m_Views.size() < m_Cars.size())
@@ -729,6 +747,26 @@ SafeTraffic::CarPlace SafeTraffic::GetPlace(const TrafficGraph& graph, int carIn
     return m_Places[static_cast<size_t>(carIndex)];
 }
 
+Vector2D SafeTraffic::GetVelocity(const TrafficGraph& graph, int carIndex)
+{
+    VEMOX_ASSERT(carIndex >= 0 && static_cast<size_t>(carIndex) < m_Cars.size() &&
+                 "<SafeTraffic::GetVelocity>: invalid car index");
+    if (!Keeps(carIndex))
+        return m_Cars[static_cast<size_t>(carIndex)]->GetLinearVelocity();
+    ReadPlaces(graph);
+    return m_Velocities[static_cast<size_t>(carIndex)];
+}
+
+const Car* SafeTraffic::GetWaitingFor(const TrafficGraph& graph, int carIndex)
+{
+    VEMOX_ASSERT(carIndex >= 0 && static_cast<size_t>(carIndex) < m_Cars.size() &&
+                 "<SafeTraffic::GetWaitingFor>: invalid car index");
+    if (!Keeps(carIndex))
+        return m_Cars[static_cast<size_t>(carIndex)]->GetWaitingFor();
+    ReadPlaces(graph);
+    return m_WaitingFor[static_cast<size_t>(carIndex)];
+}
+
 void SafeTraffic::ReadPlaces(const TrafficGraph& graph)
 {
     if (m_PlacesStep == m_Step && m_Places.size() == m_Cars.size())
@@ -736,14 +774,23 @@ void SafeTraffic::ReadPlaces(const TrafficGraph& graph)
     // One pass over all cars, whose reads do not wait on each other, instead of one read of a car here
     // and there by the rules.
     m_Places.resize(m_Cars.size());
+    m_Velocities.resize(m_Cars.size());
+    m_WaitingFor.resize(m_Cars.size());
     m_PathCells.resize(m_Cars.size());
     for (size_t i = 0; i < m_Cars.size(); ++i)
     {
         const Car* pCar = m_Cars[i];
-        m_Places[i] = pCar != nullptr
-                          ? CarPlace{pCar->GetPosition(), graph.GetNodeIdxAtWorldPos(pCar->GetPosition())}
-                          : CarPlace{};
-        m_PathCells[i].pathVersion = pCar != nullptr ? pCar->GetPathVersion() : 0;
+        if (pCar == nullptr)
+        {
+            m_Places[i] = CarPlace{};
+            m_Velocities[i] = Vector2D{};
+            m_WaitingFor[i] = nullptr;
+            continue;
+        }
+        m_Places[i] = CarPlace{pCar->GetPosition(), graph.GetNodeIdxAtWorldPos(pCar->GetPosition())};
+        m_Velocities[i] = pCar->GetLinearVelocity();
+        m_WaitingFor[i] = pCar->GetWaitingFor();
+        m_PathCells[i].pathVersion = pCar->GetPathVersion();
     }
     m_PlacesStep = m_Step;
 }
@@ -876,7 +923,7 @@ BehaviorState KeepSafeDistance(Blackboard* pBlackboard)
         const SafeTraffic::CarView other = world.View(i);
         const Sighting sighting = SeeInTheWay(world, car, position, route, heading, i, other.route);
         // A car that is not in this car's lane and holds back for this car itself is not waited for.
-        if (sighting == Sighting::None || (sighting != Sighting::OnRoute && pOther->GetWaitingFor() == &car))
+        if (sighting == Sighting::None || (sighting != Sighting::OnRoute && world.WaitingFor(i) == &car))
             continue;
         // Two cars in each other's way: the one that has the other more firmly in its way waits (a car
         // in its lane before one that merely crosses its corridor); on a tie the later in the cars'
@@ -890,7 +937,7 @@ BehaviorState KeepSafeDistance(Blackboard* pBlackboard)
         Vector2D offset = place.position - position;
         const float distance = offset.Normalize();
         float room = distance - 2.f * CarRadius - MinGap;
-        float leadSpeed = Dot(pOther->GetLinearVelocity(), offset);
+        float leadSpeed = Dot(world.Velocity(i), offset);
         if (sighting == Sighting::OnRoute)
         {
             // A car in one of the next cells is followed at a distance only when it drives on along this
@@ -1056,13 +1103,13 @@ BehaviorState KeepJunctionClear(Blackboard* pBlackboard)
                 IsIntersection(graph, otherRoute.cells[0]) || !IsIntersection(graph, otherRoute.cells[1]) ||
                 !IsSameJunction(graph, otherRoute.cells[1], pass.cells[0]))
                 continue;
-            const float otherDistance = DistanceToLine(graph, *pOther, otherRoute, 0);
-            if (otherDistance > ContenderDistance || !IsFirstInLane(world, *pOther, otherRoute))
+            const float otherDistance = DistanceToLine(graph, world.Place(i).position, otherRoute, 0);
+            if (otherDistance > ContenderDistance || !IsFirstInLane(world, i, otherRoute))
                 continue;
             const JunctionPass otherPass = GetJunctionPass(graph, otherRoute, 1);
             if (!Overlaps(pass, otherPass))
                 continue;
-            const bool otherCommitted = !CanStopBefore(*pOther, otherDistance);
+            const bool otherCommitted = !CanStopBefore(world.Speed(i), otherDistance);
             if (!otherCommitted)
             {
                 const TrafficLight* pLight =
@@ -1139,7 +1186,7 @@ BehaviorState YieldBeforeMerging(Blackboard* pBlackboard)
     const float distance = merge < 0 ? FloatMax : DistanceToLine(graph, car, route, merge - 1);
     const World world(context);
     if (merge != 1 || Speed(car) >= StandingSpeed || distance > ContenderDistance ||
-        !IsFirstInLane(world, car, route))
+        !IsFirstInLane(world, context.index, route))
         memory.waitsToMergeSince = -1.0;
     else if (memory.waitsToMergeSince < 0.0)
         memory.waitsToMergeSince = traffic.GetTime();
@@ -1173,15 +1220,16 @@ BehaviorState YieldBeforeMerging(Blackboard* pBlackboard)
         // A ring car that can no longer stop before the merge cell is always waited for; the others let in
         // a car that has waited long enough; before that, the gap to each of them must be large enough,
         // also to one that stands now but may start at any moment.
-        const bool canLetIn = CanLetIn(graph, *pOther, otherRoute, mergeCell);
+        const Vector2D otherPosition = world.Place(i).position;
+        const float otherSpeed = world.Speed(i);
+        const bool canLetIn = CanLetIn(graph, otherPosition, otherSpeed, otherRoute, mergeCell);
         if (canLetIn && isLetIn)
             continue;
-        const float otherDistance = (mergePoint - pOther->GetPosition()).Magnitude();
-        const float otherSpeed = Speed(*pOther);
+        const float otherDistance = (mergePoint - otherPosition).Magnitude();
         // A ring car moving in within its headway of the merge cell is about to enter it; one standing
         // at the merge cell's edge goes first as soon as it moves.
         const bool isEntering =
-            otherSpeed >= StandingSpeed && DistanceToLine(graph, *pOther, otherRoute, mergeIndex - 1) <
+            otherSpeed >= StandingSpeed && DistanceToLine(graph, otherPosition, otherRoute, mergeIndex - 1) <
                                                otherSpeed * HeadwaySeconds + CarRadius;
         const float otherTime = !canLetIn || isEntering ? 0.f
                                 : otherSpeed < StandingSpeed
@@ -1318,7 +1366,7 @@ private:
 /// The costs a safe car plans with: the ring's connections at the city's ring cost, the junctions' inner
 /// connections raised to raisedCost, and JamCost for every standing car in a cell, so that paths keep
 /// clear of queues where they can.
-void RaiseSafeSearchCosts(SearchCosts& costs, const TrafficGraph& graph, const SafeTraffic& traffic,
+void RaiseSafeSearchCosts(SearchCosts& costs, const TrafficGraph& graph, SafeTraffic& traffic,
                           const std::vector<Car*>& cars, const Car& car, float raisedCost)
 {
     if (traffic.GetRingCost() != RoadNetwork::RingCost)
@@ -1326,10 +1374,13 @@ void RaiseSafeSearchCosts(SearchCosts& costs, const TrafficGraph& graph, const S
             costs.Set(ring.fromNode, ring.toNode, traffic.GetRingCost());
     for (const RoadNetwork::RaisedConnection& raised : traffic.GetPlanningRaise())
         costs.Set(raised.fromNode, raised.toNode, raisedCost);
-    for (const Car* pOther : cars)
+    for (size_t i = 0; i < cars.size(); ++i)
     {
-        const int cell = CellOf(graph, *pOther);
-        if (pOther != &car && cell != invalid_node_index && Speed(*pOther) < StandingSpeed)
+        if (cars[i] == &car)
+            continue;
+        const int index = static_cast<int>(i);
+        const int cell = traffic.GetPlace(graph, index).cell;
+        if (cell != invalid_node_index && traffic.GetVelocity(graph, index).Magnitude() < StandingSpeed)
             costs.SetInto(cell, JamCost, true);
     }
 }

@@ -131,6 +131,12 @@ public:
     /// car's place is read once per step, all together, and kept in one array: the leaves then test the
     /// cars around them without reaching into each car's body. Outside an update it is read afresh.
     CarPlace GetPlace(const TrafficGraph& graph, int carIndex);
+    /// The velocity of car carIndex, and the car it waits for, kept as the places are: read with them
+    /// once per step, and again at the end of the car's own update (its decisions set what it waits for,
+    /// its steering then sets its velocity; nothing else changes either within a step). For the car that
+    /// updates, and outside an update, read afresh.
+    Vemox::Vector2D GetVelocity(const TrafficGraph& graph, int carIndex);
+    const Car* GetWaitingFor(const TrafficGraph& graph, int carIndex);
     /// For checking the searches: every search looks at every car and no view is kept. The cars then
     /// drive exactly as they do with the grid and the kept views, only slower.
     void SetSearchesEveryCar(bool searchesEveryCar) { m_SearchesEveryCar = searchesEveryCar; }
@@ -159,7 +165,13 @@ private:
         PathCells cells;
     };
 
-    /// Reads every car's place and path version, once per step.
+    /// Whether a car's view, velocity and the car it waits for come from what is kept: while another car
+    /// updates, unless every search looks at every car.
+    bool Keeps(int carIndex) const
+    {
+        return m_UpdatingCar >= 0 && carIndex != m_UpdatingCar && !m_SearchesEveryCar;
+    }
+    /// Reads every car's place, velocity, waiting and path version, once per step.
     void ReadPlaces(const TrafficGraph& graph);
     /// The path cells of a car while the cars update, kept from step to step with the version of the
     /// path they were read from: read again only when the version read with the places, or after the
@@ -180,6 +192,8 @@ private:
     std::vector<CarView> m_Views;
     std::vector<std::uint64_t> m_ViewSteps; ///< the step each view was computed in (0: none)
     std::vector<CarPlace> m_Places;
+    std::vector<Vemox::Vector2D> m_Velocities;
+    std::vector<const Car*> m_WaitingFor;
     std::vector<KeptPathCells> m_PathCells;
     std::uint64_t m_PlacesStep = 0; ///< the step m_Places was read in (0: none)
     std::uint64_t m_Step = 1;

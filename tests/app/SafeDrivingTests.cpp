@@ -459,7 +459,8 @@ TEST(SafeDriving, TheSameSeedGivesTheSameRun)
 TEST(SafeDriving, NearbySearchesAndKeptViewsDriveAsSearchingEveryCar)
 {
     // A city of several junctions and merges, busy enough for queues, reroutes and cycles: the grid's
-    // searches must find every car that a rule needs, and a kept view must never be out of date.
+    // searches must find every car that a rule needs, and nothing kept of a car (its view, velocity or
+    // the car it waits for) may ever be out of date.
     const auto run = [](bool searchesEveryCar)
     {
         srand(11);
