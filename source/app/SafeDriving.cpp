@@ -1338,10 +1338,7 @@ public:
     void Set(int from, int to, float cost)
     {
         if (GraphConnection* pConnection = m_Graph.GetConnection(from, to))
-        {
-            m_Saved.emplace_back(pConnection, pConnection->GetCost());
-            pConnection->SetCost(cost);
-        }
+            Set(*pConnection, cost);
     }
     /// Every connection into `node`.
     void SetInto(int node, float cost, bool add)
@@ -1354,11 +1351,17 @@ public:
             if (neighbour < 0 || neighbour >= m_Graph.GetNrOfNodes())
                 continue;
             if (GraphConnection* pConnection = m_Graph.GetConnection(neighbour, node))
-                Set(neighbour, node, add ? pConnection->GetCost() + cost : cost);
+                Set(*pConnection, add ? pConnection->GetCost() + cost : cost);
         }
     }
 
 private:
+    void Set(GraphConnection& connection, float cost)
+    {
+        m_Saved.emplace_back(&connection, connection.GetCost());
+        connection.SetCost(cost);
+    }
+
     TrafficGraph& m_Graph;
     std::vector<std::pair<GraphConnection*, float>> m_Saved;
 };
