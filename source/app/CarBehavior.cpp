@@ -444,10 +444,13 @@ BehaviorState SetSpeedFromRoad(Blackboard* pBlackboard)
         std::as_const(*pCar).GetPath().empty())
         return BehaviorState::Failure;
 
-    const GraphConnection* pConnection = RoadNetwork::GetConnectionAhead(*pGraph, *pCar);
-    pCar->SetMaxLinearSpeed(pConnection != nullptr ? pConnection->GetCost() * RoadNetwork::SpeedPerCost
-                                                   : OffLineSpeed);
+    pCar->SetMaxLinearSpeed(SpeedOnRoad(RoadNetwork::GetConnectionAhead(*pGraph, *pCar)));
     return BehaviorState::Success;
+}
+
+float SpeedOnRoad(const GraphConnection* pConnection)
+{
+    return pConnection != nullptr ? pConnection->GetCost() * RoadNetwork::SpeedPerCost : OffLineSpeed;
 }
 
 IBehavior* CreateCarBehaviorRoot()

@@ -9,6 +9,10 @@
 
 class Car;
 class CarGrid;
+namespace Vemox
+{
+class GraphConnection;
+}
 
 namespace CarBehavior
 {
@@ -30,6 +34,9 @@ bool IsCarInSight(Vemox::Blackboard* pBlackboard);
 Vemox::BehaviorState StopCar(Vemox::Blackboard* pBlackboard);
 /// Sets the car's maximum speed from the cost of the road connection it is on.
 Vemox::BehaviorState SetSpeedFromRoad(Vemox::Blackboard* pBlackboard);
+/// The maximum speed SetSpeedFromRoad sets on pConnection (world units per second); null: off the road's
+/// connections.
+float SpeedOnRoad(const Vemox::GraphConnection* pConnection);
 
 /// Builds the root of a car's tree (selector of plan / next point / wait / drive). Ownership passes to the
 /// caller.

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 using namespace Vemox;
 
@@ -682,13 +683,32 @@ Route SafeTraffic::GetOwnRoute(const TrafficGraph& graph, const Car& car, int ca
         return GetRoute(graph, car);
     if (!m_HasOwnRoute)
     {
-        // Its own update may have changed its path since the places were read.
-        ReadPlaces(graph);
-        m_PathCells[static_cast<size_t>(carIndex)].pathVersion = car.GetPathVersion();
-        m_OwnRoute = RouteAlong(GetPathCells(graph, carIndex), GetPlace(graph, carIndex).cell);
+        m_OwnRoute = RouteAlong(GetOwnPathCells(graph, carIndex), GetPlace(graph, carIndex).cell);
         m_HasOwnRoute = true;
     }
     return m_OwnRoute;
+}
+
+const GraphConnection* SafeTraffic::GetConnectionAhead(const TrafficGraph& graph, int carIndex)
+{
+    VEMOX_ASSERT(carIndex >= 0 && static_cast<size_t>(carIndex) < m_Cars.size() &&
+                 "<SafeTraffic::GetConnectionAhead>: invalid car index");
+    if (carIndex != m_UpdatingCar || m_SearchesEveryCar)
+        return RoadNetwork::GetConnectionAhead(graph, *m_Cars[static_cast<size_t>(carIndex)]);
+    const PathCells& path = GetOwnPathCells(graph, carIndex);
+    if (path.size == 0)
+        return nullptr;
+    m_Connections.Update(graph);
+    return m_Connections.Find(GetPlace(graph, carIndex).cell, path.cells[0]);
+}
+
+const PathCells& SafeTraffic::GetOwnPathCells(const TrafficGraph& graph, int carIndex)
+{
+    // Its own update may have changed its path since the places were read.
+    ReadPlaces(graph);
+    const size_t i = static_cast<size_t>(carIndex);
+    m_PathCells[i].pathVersion = m_Cars[i]->GetPathVersion();
+    return GetPathCells(graph, carIndex);
 }
 
 void SafeTraffic::EndUpdateOf(int carIndex)
@@ -1135,6 +1155,21 @@ BehaviorState KeepJunctionClear(Blackboard* pBlackboard)
     }
     if (pBlocker != nullptr)
         StopBefore(context, distance, pBlocker, WaitReason::Junction);
+    return BehaviorState::Success;
+}
+
+BehaviorState SetSpeedFromRoadAhead(Blackboard* pBlackboard)
+{
+    // Only what the leaf needs: it runs for every car in every step.
+    Car* pCar = nullptr;
+    TrafficGraph* pGraph = nullptr;
+    SafeTraffic* pTraffic = nullptr;
+    int index = -1;
+    if (!pBlackboard->GetData(CarKey, pCar) || pCar == nullptr || !pBlackboard->GetData(GraphKey, pGraph) ||
+        pGraph == nullptr || !pBlackboard->GetData(TrafficKey, pTraffic) || pTraffic == nullptr ||
+        !pBlackboard->GetData(IndexKey, index) || index < 0 || std::as_const(*pCar).GetPath().empty())
+        return BehaviorState::Failure;
+    pCar->SetMaxLinearSpeed(CarBehavior::SpeedOnRoad(pTraffic->GetConnectionAhead(*pGraph, index)));
     return BehaviorState::Success;
 }
 
@@ -1590,7 +1625,7 @@ IBehavior* CreateSafeBehaviorRoot()
             }),
             new BehaviorAction(ReplanOnTheWay),
             new BehaviorAction(DriveOnPastAFullTurnOff),
-            new BehaviorAction(SetSpeedFromRoad),
+            new BehaviorAction(SetSpeedFromRoadAhead),
             new BehaviorAction(KeepSafeDistance),
             new BehaviorAction(StopForRedLight),
             new BehaviorAction(KeepJunctionClear),

@@ -8,6 +8,7 @@
 #include "TrafficTypes.h"
 #include "framework/VemoxAI/DecisionMaking/BehaviorTree.h"
 #include "framework/VemoxAI/DecisionMaking/Blackboard.h"
+#include "framework/VemoxAI/VemoxGraphs/ConnectionIndex.h"
 #include "framework/VemoxCore/VemoxMath.h"
 
 #include <array>
@@ -118,6 +119,10 @@ public:
     /// path is replaced (ForgetOwnRoute); otherwise computed afresh. The leaves that drop reached points
     /// run before any leaf reads the route.
     Route GetOwnRoute(const TrafficGraph& graph, const Car& car, int carIndex);
+    /// The connection from car carIndex's cell to the cell of its next path point, as
+    /// RoadNetwork::GetConnectionAhead finds it; during the car's own update, from its kept place and
+    /// path cells and a flat copy of the graph's connections.
+    const Vemox::GraphConnection* GetConnectionAhead(const TrafficGraph& graph, int carIndex);
     void ForgetOwnRoute() { m_HasOwnRoute = false; }
     /// The view of car carIndex (the car at that index in the cars).
     CarView GetView(const TrafficGraph& graph, int carIndex);
@@ -177,6 +182,8 @@ private:
     /// path they were read from: read again only when the version read with the places, or after the
     /// car's own update, differs.
     const PathCells& GetPathCells(const TrafficGraph& graph, int carIndex);
+    /// The path cells of the car that updates, after its own leaves may have changed its path.
+    const PathCells& GetOwnPathCells(const TrafficGraph& graph, int carIndex);
 
     const std::vector<Car*>& m_Cars;
     const std::vector<TrafficLight>& m_Lights;
@@ -195,6 +202,7 @@ private:
     std::vector<Vemox::Vector2D> m_Velocities;
     std::vector<const Car*> m_WaitingFor;
     std::vector<KeptPathCells> m_PathCells;
+    Vemox::ConnectionIndex<Vemox::GridTerrainNode, Vemox::GraphConnection> m_Connections;
     std::uint64_t m_PlacesStep = 0; ///< the step m_Places was read in (0: none)
     std::uint64_t m_Step = 1;
     int m_UpdatingCar = -1;
@@ -229,6 +237,9 @@ Vemox::BehaviorState ReplanOnTheWay(Vemox::Blackboard* pBlackboard);
 /// cell it turns into, drives on along the ring and plans another way: standing there, it holds up the
 /// ring's single lane behind it.
 Vemox::BehaviorState DriveOnPastAFullTurnOff(Vemox::Blackboard* pBlackboard);
+/// Sets the car's maximum speed from the road it is on, as CarBehavior::SetSpeedFromRoad does, with the
+/// connection ahead taken from what the safe cars keep (SafeTraffic::GetConnectionAhead).
+Vemox::BehaviorState SetSpeedFromRoadAhead(Vemox::Blackboard* pBlackboard);
 /// Keeps a speed-dependent distance to every car ahead on the route or in the car's way (judged from
 /// routes and the direction the car steers to, never from relative velocity), and keeps out of a cell
 /// that a car crosses or moves into. Of two cars that would wait on each other, the one that has the

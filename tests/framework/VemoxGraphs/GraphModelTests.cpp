@@ -1,5 +1,6 @@
 // IGraph: node slots, connection storage and lookup, ownership, the modification hook and the
 // precondition assertions with their documented texts.
+#include "framework/VemoxAI/VemoxGraphs/ConnectionIndex.h"
 #include "framework/VemoxAI/VemoxGraphs/VIGraph.h"
 
 #include <gtest/gtest.h>
@@ -178,6 +179,41 @@ TEST(GraphConnections, LookupReturnsTheFirstMatchInInsertionOrder)
     EXPECT_EQ(order[1], pTo3);
     EXPECT_EQ(order[2], pTo1);
     EXPECT_EQ(order[3], pTo2);
+}
+
+TEST(GraphConnections, AnIndexFindsWhatTheGraphFindsAcrossChangesAndGraphs)
+{
+    LineGraph graph(true, 5);
+    auto* pFirst = new GraphConnection(0, 2);
+    graph.AddConnection(new GraphConnection(0, 3));
+    graph.AddConnection(pFirst);
+    graph.AddConnection(new GraphConnection(2, 4));
+    graph.GetNodeConnections(0).push_back(new GraphConnection(0, 2, 7.f)); // a later duplicate
+    graph.AddConnection(new GraphConnection(4, 1)); // the revision moves after the direct edit
+    ConnectionIndex<GraphNode, GraphConnection> index;
+    const auto expectSameAsGraph = [&](const LineGraph& from)
+    {
+        EXPECT_TRUE(index.Update(from));
+        EXPECT_FALSE(index.Update(from));
+        for (int a = -1; a <= from.GetNrOfNodes(); ++a)
+            for (int b = -1; b <= from.GetNrOfNodes(); ++b)
+            {
+                const bool active = a >= 0 && b >= 0 && a < from.GetNrOfNodes() && b < from.GetNrOfNodes() &&
+                                    from.GetNode(a)->GetIndex() >= 0 && from.GetNode(b)->GetIndex() >= 0;
+                EXPECT_EQ(index.Find(a, b), active ? from.GetConnection(a, b) : nullptr) << a << " -> " << b;
+            }
+    };
+    expectSameAsGraph(graph);
+    EXPECT_EQ(index.Find(0, 2), pFirst);
+    graph.RemoveNode(2); // takes 0 -> 2 and 2 -> 4 with it
+    expectSameAsGraph(graph);
+    EXPECT_EQ(index.Find(0, 2), nullptr);
+    graph.AddNode(new GraphNode(2));
+    graph.AddConnection(new GraphConnection(2, 0));
+    expectSameAsGraph(graph);
+    LineGraph other(true, 2);
+    other.AddConnection(new GraphConnection(1, 0));
+    expectSameAsGraph(other);
 }
 
 TEST(GraphConnections, SetCostIsSeenByTheNextLookup)

@@ -2,6 +2,7 @@
 // priority queue and fixed tie-breaks, so that equal inputs always give the same route.
 #pragma once
 
+#include "framework/VemoxAI/VemoxGraphs/ConnectionIndex.h"
 #include "framework/VemoxAI/VemoxGraphs/VIGraph.h"
 
 #include <algorithm>
@@ -78,10 +79,10 @@ public:
                 break;
             }
             const float currentCost = m_Records[static_cast<size_t>(current)].costSoFar;
-            const int end = m_FirstEdge[static_cast<size_t>(current) + 1];
-            for (int edge = m_FirstEdge[static_cast<size_t>(current)]; edge < end; ++edge)
+            const Edge* const pEnd = m_Connections.EndOf(current);
+            for (const Edge* pEdge = m_Connections.BeginOf(current); pEdge != pEnd; ++pEdge)
             {
-                const Edge& connection = m_Edges[static_cast<size_t>(edge)];
+                const Edge& connection = *pEdge;
                 const int next = connection.to;
                 const float costSoFar = currentCost + connection.pConnection->GetCost();
                 // A node reached before, open or closed, is opened again only by a strictly cheaper route;
@@ -174,15 +175,11 @@ private:
 
     /// One outgoing connection as the search walks it: the connection (read for its current cost) and its
     /// target, stored contiguously per node.
-    struct Edge
-    {
-        TConnection* pConnection;
-        int to;
-    };
+    using Edge = typename ConnectionIndex<TNode, TConnection>::Edge;
 
     void BeginSearch()
     {
-        if (m_SnapshotRevision != m_pGraph->GetStructureRevision() || !m_HasSnapshot)
+        if (m_Connections.Update(*m_pGraph))
         {
             TakeSnapshot();
         }
@@ -196,36 +193,22 @@ private:
         m_NrOfReached = 0;
     }
 
-    /// Copies what the graph's structure fixes (each node's connections in list order and its position)
-    /// into flat arrays; costs stay in the connections. Runs again only after the structure changed.
+    /// Copies the node positions and clears the records, after the connections were copied again: runs
+    /// only after the graph's structure changed.
     void TakeSnapshot()
     {
         const int nrOfNodes = m_pGraph->GetNrOfNodes();
-        m_FirstEdge.assign(static_cast<size_t>(nrOfNodes) + 1, 0);
-        m_Edges.clear();
         m_NodePos.assign(static_cast<size_t>(nrOfNodes), Vector2D{});
         for (int node = 0; node < nrOfNodes; ++node)
         {
-            m_FirstEdge[static_cast<size_t>(node)] = static_cast<int>(m_Edges.size());
             TNode* pNode = m_pGraph->GetNode(node);
-            if (pNode == nullptr || pNode->GetIndex() == invalid_node_index)
+            if (pNode != nullptr && pNode->GetIndex() != invalid_node_index)
             {
-                continue;
-            }
-            m_NodePos[static_cast<size_t>(node)] = m_pGraph->GetNodePos(pNode);
-            for (TConnection* pConnection : m_pGraph->GetNodeConnections(node))
-            {
-                if (pConnection != nullptr)
-                {
-                    m_Edges.push_back({pConnection, pConnection->GetTo()});
-                }
+                m_NodePos[static_cast<size_t>(node)] = m_pGraph->GetNodePos(pNode);
             }
         }
-        m_FirstEdge[static_cast<size_t>(nrOfNodes)] = static_cast<int>(m_Edges.size());
         m_Records.assign(static_cast<size_t>(nrOfNodes), NodeRecord{});
         m_Search = 0;
-        m_SnapshotRevision = m_pGraph->GetStructureRevision();
-        m_HasSnapshot = true;
     }
 
     bool IsReached(int node) const { return m_Records[static_cast<size_t>(node)].search == m_Search; }
@@ -267,12 +250,9 @@ private:
 
     const IGraph<TNode, TConnection>* m_pGraph;
     Heuristic m_HeuristicFunction;
-    std::vector<NodeRecord> m_Records; ///< indexed by node index
-    std::vector<int> m_FirstEdge; ///< node i's connections are m_Edges[m_FirstEdge[i] .. m_FirstEdge[i+1])
-    std::vector<Edge> m_Edges;
+    std::vector<NodeRecord> m_Records;                 ///< indexed by node index
+    ConnectionIndex<TNode, TConnection> m_Connections; ///< the graph's structure, walked by the search
     std::vector<Vector2D> m_NodePos; ///< GetNodePos of every node, as the heuristic reads it
-    std::uint64_t m_SnapshotRevision = 0;
-    bool m_HasSnapshot = false;
     std::vector<OpenEntry> m_OpenHeap;
     std::uint32_t m_Search = 0;
     std::uint32_t m_NextOpenOrder = 0;
