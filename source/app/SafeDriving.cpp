@@ -721,6 +721,7 @@ void SafeTraffic::EndUpdateOf(int carIndex)
         const size_t i = static_cast<size_t>(carIndex);
         m_Velocities[i] = m_Cars[i]->GetLinearVelocity();
         m_WaitingFor[i] = m_Cars[i]->GetWaitingFor();
+        m_WaitingForIndex[i] = IndexOf(m_WaitingFor[i]);
         m_PathCells[i].pathVersion = m_Cars[i]->GetPathVersion();
     }
     m_UpdatingCar = -1;
@@ -787,6 +788,16 @@ const Car* SafeTraffic::GetWaitingFor(const TrafficGraph& graph, int carIndex)
     return m_WaitingFor[static_cast<size_t>(carIndex)];
 }
 
+int SafeTraffic::GetWaitingForIndex(const TrafficGraph& graph, int carIndex)
+{
+    VEMOX_ASSERT(carIndex >= 0 && static_cast<size_t>(carIndex) < m_Cars.size() &&
+                 "<SafeTraffic::GetWaitingForIndex>: invalid car index");
+    if (!Keeps(carIndex))
+        return IndexOf(m_Cars[static_cast<size_t>(carIndex)]->GetWaitingFor());
+    ReadPlaces(graph);
+    return m_WaitingForIndex[static_cast<size_t>(carIndex)];
+}
+
 void SafeTraffic::ReadPlaces(const TrafficGraph& graph)
 {
     if (m_PlacesStep == m_Step && m_Places.size() == m_Cars.size())
@@ -796,6 +807,7 @@ void SafeTraffic::ReadPlaces(const TrafficGraph& graph)
     m_Places.resize(m_Cars.size());
     m_Velocities.resize(m_Cars.size());
     m_WaitingFor.resize(m_Cars.size());
+    m_WaitingForIndex.resize(m_Cars.size());
     m_PathCells.resize(m_Cars.size());
     for (size_t i = 0; i < m_Cars.size(); ++i)
     {
@@ -805,11 +817,13 @@ void SafeTraffic::ReadPlaces(const TrafficGraph& graph)
             m_Places[i] = CarPlace{};
             m_Velocities[i] = Vector2D{};
             m_WaitingFor[i] = nullptr;
+            m_WaitingForIndex[i] = -1;
             continue;
         }
         m_Places[i] = CarPlace{pCar->GetPosition(), graph.GetNodeIdxAtWorldPos(pCar->GetPosition())};
         m_Velocities[i] = pCar->GetLinearVelocity();
         m_WaitingFor[i] = pCar->GetWaitingFor();
+        m_WaitingForIndex[i] = IndexOf(m_WaitingFor[i]);
         m_PathCells[i].pathVersion = pCar->GetPathVersion();
     }
     m_PlacesStep = m_Step;
@@ -829,18 +843,54 @@ const PathCells& SafeTraffic::GetPathCells(const TrafficGraph& graph, int carInd
     return kept.cells;
 }
 
+namespace
+{
+/// The first slot to probe for pCar in a table of 2^bits slots.
+size_t CarSlotOf(const Car* pCar, int bits)
+{
+    const std::uint64_t key = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(pCar));
+    return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> (64 - bits));
+}
+} // namespace
+
 int SafeTraffic::IndexOf(const Car* pCar)
 {
-    auto it = m_CarIndex.find(pCar);
-    if (it == m_CarIndex.end() || static_cast<size_t>(it->second) >= m_Cars.size() ||
-        m_Cars[static_cast<size_t>(it->second)] != pCar)
+    if (pCar == nullptr)
+        return -1;
+    int index = FindCarSlot(pCar);
+    if (index < 0)
     {
-        m_CarIndex.clear();
+        // The cars changed since the table was built (or it never was): at most half of it taken.
+        m_CarSlotBits = 4;
+        while ((size_t{1} << m_CarSlotBits) < 2 * m_Cars.size())
+            ++m_CarSlotBits;
+        m_CarSlots.assign(size_t{1} << m_CarSlotBits, -1);
+        const size_t mask = m_CarSlots.size() - 1;
         for (size_t i = 0; i < m_Cars.size(); ++i)
-            m_CarIndex.emplace(m_Cars[i], static_cast<int>(i));
-        it = m_CarIndex.find(pCar);
+        {
+            size_t slot = CarSlotOf(m_Cars[i], m_CarSlotBits);
+            while (m_CarSlots[slot] >= 0)
+                slot = (slot + 1) & mask;
+            m_CarSlots[slot] = static_cast<int>(i);
+        }
+        index = FindCarSlot(pCar);
     }
-    return it != m_CarIndex.end() ? it->second : -1;
+    return index;
+}
+
+int SafeTraffic::FindCarSlot(const Car* pCar) const
+{
+    if (m_CarSlots.empty())
+        return -1;
+    const size_t mask = m_CarSlots.size() - 1;
+    for (size_t slot = CarSlotOf(pCar, m_CarSlotBits);; slot = (slot + 1) & mask)
+    {
+        const int index = m_CarSlots[slot];
+        if (index < 0)
+            return -1;
+        if (static_cast<size_t>(index) < m_Cars.size() && m_Cars[static_cast<size_t>(index)] == pCar)
+            return index;
+    }
 }
 
 std::vector<int>& SafeTraffic::AcquireScratch()
@@ -1300,12 +1350,13 @@ BehaviorState ResolveWaitingCycle(Blackboard* pBlackboard)
     }
 
     // Follow the wait-for relation from this car; a cycle comes back to it.
+    const TrafficGraph& graph = *context.pGraph;
     bool isInCycle = false;
-    const Car* pCurrent = car.GetWaitingFor();
-    for (size_t steps = 0; steps < cars.size() && pCurrent != nullptr && !isInCycle; ++steps)
+    int current = traffic.GetWaitingForIndex(graph, context.index);
+    for (size_t steps = 0; steps < cars.size() && current >= 0 && !isInCycle; ++steps)
     {
-        isInCycle = pCurrent == &car;
-        pCurrent = pCurrent->GetWaitingFor();
+        isInCycle = current == context.index;
+        current = traffic.GetWaitingForIndex(graph, current);
     }
     if (!isInCycle)
         return BehaviorState::Success;
@@ -1320,10 +1371,10 @@ BehaviorState ResolveWaitingCycle(Blackboard* pBlackboard)
     int chosen = -1;
     int chosenRank = 3;
     bool hasLasted = true;
-    pCurrent = &car;
+    current = context.index;
     do
     {
-        const int index = traffic.IndexOf(pCurrent);
+        const int index = current;
         const SafeTraffic::CarMemory& member = traffic.GetMemory(index);
         hasLasted = hasLasted && member.progressTime >= 0.0 && now - member.progressTime >= CycleBound;
         const int memberRank = rank(member.reason);
@@ -1332,8 +1383,8 @@ BehaviorState ResolveWaitingCycle(Blackboard* pBlackboard)
             chosen = index;
             chosenRank = memberRank;
         }
-        pCurrent = pCurrent->GetWaitingFor();
-    } while (pCurrent != &car);
+        current = traffic.GetWaitingForIndex(graph, current);
+    } while (current != context.index);
     if (chosen != context.index || !hasLasted)
         return BehaviorState::Success;
 
@@ -1342,7 +1393,6 @@ BehaviorState ResolveWaitingCycle(Blackboard* pBlackboard)
     memory.progressTime = now;
     // A car held behind another, or for room beyond a junction, plans a way around that car's cell; a
     // car that yields to one with priority (or finds no way around) takes the right of way.
-    const TrafficGraph& graph = *context.pGraph;
     const int blockedCell = CellOf(graph, *car.GetWaitingFor());
     const bool isBeyond = memory.reason == WaitReason::Following ||
                           (memory.reason == WaitReason::Junction && !IsIntersection(graph, blockedCell) &&

@@ -13,7 +13,6 @@
 
 #include <array>
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 class Car;
@@ -142,11 +141,13 @@ public:
     /// updates, and outside an update, read afresh.
     Vemox::Vector2D GetVelocity(const TrafficGraph& graph, int carIndex);
     const Car* GetWaitingFor(const TrafficGraph& graph, int carIndex);
+    /// The index of the car that car carIndex waits for (-1: none), kept as GetWaitingFor is.
+    int GetWaitingForIndex(const TrafficGraph& graph, int carIndex);
     /// For checking the searches: every search looks at every car and no view is kept. The cars then
     /// drive exactly as they do with the grid and the kept views, only slower.
     void SetSearchesEveryCar(bool searchesEveryCar) { m_SearchesEveryCar = searchesEveryCar; }
     bool SearchesEveryCar() const { return m_SearchesEveryCar; }
-    /// The index of pCar in the cars, or -1.
+    /// The index of pCar in the cars, or -1 (also for null).
     int IndexOf(const Car* pCar);
 
     /// A cleared list for the indices of nearby cars, one per nesting level of the leaves' searches;
@@ -178,6 +179,8 @@ private:
     }
     /// Reads every car's place, velocity, waiting and path version, once per step.
     void ReadPlaces(const TrafficGraph& graph);
+    /// IndexOf in the table as it stands: -1 when it misses.
+    int FindCarSlot(const Car* pCar) const;
     /// The path cells of a car while the cars update, kept from step to step with the version of the
     /// path they were read from: read again only when the version read with the places, or after the
     /// car's own update, differs.
@@ -195,12 +198,16 @@ private:
     mutable std::vector<int> m_FirstLightFrom;
     mutable std::vector<int> m_NextLightFrom;
     mutable std::size_t m_NrOfIndexedLights = 0;
-    std::unordered_map<const Car*, int> m_CarIndex;
+    /// The cars by address: an open-addressed table of indices into the cars (-1: an empty slot), built
+    /// again when a look-up misses. Probing skips a slot whose index no longer holds the car looked for.
+    std::vector<int> m_CarSlots;
+    int m_CarSlotBits = 0; ///< m_CarSlots holds 2^m_CarSlotBits slots
     std::vector<CarView> m_Views;
     std::vector<std::uint64_t> m_ViewSteps; ///< the step each view was computed in (0: none)
     std::vector<CarPlace> m_Places;
     std::vector<Vemox::Vector2D> m_Velocities;
     std::vector<const Car*> m_WaitingFor;
+    std::vector<int> m_WaitingForIndex;
     std::vector<KeptPathCells> m_PathCells;
     Vemox::ConnectionIndex<Vemox::GridTerrainNode, Vemox::GraphConnection> m_Connections;
     std::uint64_t m_PlacesStep = 0; ///< the step m_Places was read in (0: none)

@@ -522,6 +522,33 @@ TEST(SafeDriving, AKeptViewFollowsEveryChangeOfThePath)
     EXPECT_EQ(extended, route(SafeDriving::GetRoute(graph, car)));
 }
 
+TEST(SafeDriving, WhomACarWaitsForIsSeenByIndexAfterEveryChange)
+{
+    // What a car waits for changes in its own update, and may change between steps.
+    Scene scene(3, DriverModel::Safe);
+    scene.Run(1.f);
+    SafeDriving::SafeTraffic& traffic = *scene.App().GetSafeTraffic();
+    const TrafficGraph& graph = *scene.App().GetGraph();
+    Car& car = scene.CarAt(1);
+    const auto lookFrom = [&](int looking)
+    {
+        traffic.BeginUpdateOf(looking);
+        const int seen = traffic.GetWaitingForIndex(graph, 1);
+        traffic.EndUpdateOf(looking);
+        return seen;
+    };
+    car.SetWaitingFor(nullptr);
+    traffic.Advance(FrameTime);
+    EXPECT_EQ(lookFrom(0), -1);
+    traffic.BeginUpdateOf(1);
+    car.SetWaitingFor(&scene.CarAt(2));
+    traffic.EndUpdateOf(1);
+    EXPECT_EQ(lookFrom(2), 2);
+    car.SetWaitingFor(&scene.CarAt(0));
+    traffic.Advance(FrameTime);
+    EXPECT_EQ(lookFrom(2), 0);
+}
+
 TEST(SafeDriving, OnlyTheSafeScenarioSharesSafeTraffic)
 {
     {
