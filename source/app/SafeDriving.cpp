@@ -698,8 +698,15 @@ const GraphConnection* SafeTraffic::GetConnectionAhead(const TrafficGraph& graph
     const PathCells& path = GetOwnPathCells(graph, carIndex);
     if (path.size == 0)
         return nullptr;
+    // A car keeps to one connection for many steps: it is looked up again only when the cells or the
+    // graph's structure change.
     m_Connections.Update(graph);
-    return m_Connections.Find(GetPlace(graph, carIndex).cell, path.cells[0]);
+    KeptConnection& kept = m_ConnectionsAhead[static_cast<size_t>(carIndex)];
+    const int from = GetPlace(graph, carIndex).cell;
+    if (kept.from != from || kept.to != path.cells[0] || kept.copy != m_Connections.GetCopies())
+        kept = KeptConnection{from, path.cells[0], m_Connections.GetCopies(),
+                              m_Connections.Find(from, path.cells[0])};
+    return kept.pConnection;
 }
 
 const PathCells& SafeTraffic::GetOwnPathCells(const TrafficGraph& graph, int carIndex)
@@ -809,6 +816,7 @@ void SafeTraffic::ReadPlaces(const TrafficGraph& graph)
     m_WaitingFor.resize(m_Cars.size());
     m_WaitingForIndex.resize(m_Cars.size());
     m_PathCells.resize(m_Cars.size());
+    m_ConnectionsAhead.resize(m_Cars.size());
     for (size_t i = 0; i < m_Cars.size(); ++i)
     {
         const Car* pCar = m_Cars[i];

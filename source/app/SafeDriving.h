@@ -210,6 +210,15 @@ private:
     std::vector<int> m_WaitingForIndex;
     std::vector<KeptPathCells> m_PathCells;
     Vemox::ConnectionIndex<Vemox::GridTerrainNode, Vemox::GraphConnection> m_Connections;
+    /// Per car, the connection ahead it last found, with its cells and the copy of m_Connections.
+    struct KeptConnection
+    {
+        int from = Vemox::invalid_node_index;
+        int to = Vemox::invalid_node_index;
+        std::uint64_t copy = 0;
+        const Vemox::GraphConnection* pConnection = nullptr;
+    };
+    std::vector<KeptConnection> m_ConnectionsAhead;
     std::uint64_t m_PlacesStep = 0; ///< the step m_Places was read in (0: none)
     std::uint64_t m_Step = 1;
     int m_UpdatingCar = -1;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -193,8 +194,10 @@ TEST(GraphConnections, AnIndexFindsWhatTheGraphFindsAcrossChangesAndGraphs)
     ConnectionIndex<GraphNode, GraphConnection> index;
     const auto expectSameAsGraph = [&](const LineGraph& from)
     {
+        const std::uint64_t copies = index.GetCopies();
         EXPECT_TRUE(index.Update(from));
         EXPECT_FALSE(index.Update(from));
+        EXPECT_EQ(index.GetCopies(), copies + 1);
         for (int a = -1; a <= from.GetNrOfNodes(); ++a)
             for (int b = -1; b <= from.GetNrOfNodes(); ++b)
             {

@@ -54,8 +54,12 @@ public:
         m_FirstEdge[static_cast<size_t>(nrOfNodes)] = static_cast<int>(m_Edges.size());
         m_pGraph = &graph;
         m_Revision = graph.GetStructureRevision();
+        ++m_Copies;
         return true;
     }
+
+    /// How many times Update copied: a connection found stays valid while this stays the same.
+    std::uint64_t GetCopies() const { return m_Copies; }
 
     /// Node slots at the last copy, removed slots included.
     int GetNrOfNodes() const { return static_cast<int>(m_FirstEdge.size()) - 1; }
@@ -85,6 +89,7 @@ public:
 private:
     const IGraph<TNode, TConnection>* m_pGraph = nullptr;
     std::uint64_t m_Revision = 0;
+    std::uint64_t m_Copies = 0;
     std::vector<int> m_FirstEdge{0}; ///< node i's connections are m_Edges[m_FirstEdge[i] .. m_FirstEdge[i+1])
     std::vector<Edge> m_Edges;
 };
