@@ -161,6 +161,8 @@ struct World
     Vector2D Velocity(int index) const { return traffic.GetVelocity(graph, index); }
     float Speed(int index) const { return Velocity(index).Magnitude(); }
     const Car* WaitingFor(int index) const { return traffic.GetWaitingFor(graph, index); }
+    /// The cell a car stands in, from its place: one of the cars, found by its address.
+    int CellOf(const Car& car) const { return Place(traffic.IndexOf(&car)).cell; }
 };
 
 /// The indices of the cars that may stand in the square of half-width halfWidth around centre: the
@@ -1155,7 +1157,7 @@ BehaviorState KeepJunctionClear(Blackboard* pBlackboard)
         memory.waitsOnGreenSince = -1.0;
     else if (memory.waitsOnGreenSince < 0.0)
         memory.waitsOnGreenSince = traffic.GetTime();
-    const bool waitsForRoom = pBlocker != nullptr && !IsIntersection(graph, CellOf(graph, *pBlocker));
+    const bool waitsForRoom = pBlocker != nullptr && !IsIntersection(graph, world.CellOf(*pBlocker));
     if (waitsForRoom && standsAtTheLine && traffic.GetTime() - memory.standsAtLineSince >= RerouteSeconds)
     {
         memory.standsAtLineSince = traffic.GetTime();
@@ -1205,7 +1207,7 @@ BehaviorState KeepJunctionClear(Blackboard* pBlackboard)
                 // junction drains for it; one without room beyond is not waited for.
                 const Car* pOtherBlocker = FindJunctionBlocker(world, *pOther, otherPass);
                 if (pOtherBlocker != nullptr &&
-                    !(isOtherPatient && IsIntersection(graph, CellOf(graph, *pOtherBlocker))))
+                    !(isOtherPatient && IsIntersection(graph, world.CellOf(*pOtherBlocker))))
                     continue;
             }
             pBlocker = pOther;
