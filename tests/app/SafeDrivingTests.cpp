@@ -84,6 +84,15 @@ public:
 private:
     std::unique_ptr<HeadlessSimulation> m_pSimulation;
 };
+
+/// What `look` reads of the other cars while car `looking` updates.
+template <class Look> auto LookDuringUpdateOf(SafeDriving::SafeTraffic& traffic, int looking, Look look)
+{
+    traffic.BeginUpdateOf(looking);
+    const auto seen = look();
+    traffic.EndUpdateOf(looking);
+    return seen;
+}
 } // namespace
 
 TEST(SafeDrivingArithmetic, ArrivalTimeCoversTheDistance)
@@ -483,10 +492,10 @@ TEST(SafeDriving, NearbySearchesAndKeptViewsDriveAsSearchingEveryCar)
         ASSERT_EQ(nearby[second], everyCar[second]) << "first difference after " << second + 1 << " s";
 }
 
-TEST(SafeDriving, AKeptViewFollowsEveryChangeOfThePath)
+TEST(SafeDriving, KeptReadsFollowEveryChangeOfThePathAndTheWait)
 {
-    // A car's path changes in its own update, and a program may change it between steps: the other cars'
-    // next looks must see the new path, not the one kept from before.
+    // A car's path and the car it waits for change in its own update, and a program may change them
+    // between steps: the other cars' next looks must see the new ones, not those kept from before.
     Scene scene(3, DriverModel::Safe);
     scene.Run(1.f);
     SafeDriving::SafeTraffic& traffic = *scene.App().GetSafeTraffic();
@@ -495,12 +504,7 @@ TEST(SafeDriving, AKeptViewFollowsEveryChangeOfThePath)
     const auto route = [](const SafeDriving::Route& route)
     { return std::vector<int>(route.cells.begin(), route.cells.begin() + route.size); };
     const auto lookFrom = [&](int looking)
-    {
-        traffic.BeginUpdateOf(looking);
-        const SafeDriving::Route seen = traffic.GetView(graph, 1).route;
-        traffic.EndUpdateOf(looking);
-        return route(seen);
-    };
+    { return route(LookDuringUpdateOf(traffic, looking, [&] { return traffic.GetView(graph, 1).route; })); };
     traffic.Advance(FrameTime);
     const std::vector<int> before = lookFrom(0);
     ASSERT_EQ(before, route(SafeDriving::GetRoute(graph, car)));
@@ -520,33 +524,20 @@ TEST(SafeDriving, AKeptViewFollowsEveryChangeOfThePath)
     const std::vector<int> extended = lookFrom(0);
     EXPECT_EQ(extended.size(), replaced.size() + 1);
     EXPECT_EQ(extended, route(SafeDriving::GetRoute(graph, car)));
-}
 
-TEST(SafeDriving, WhomACarWaitsForIsSeenByIndexAfterEveryChange)
-{
-    // What a car waits for changes in its own update, and may change between steps.
-    Scene scene(3, DriverModel::Safe);
-    scene.Run(1.f);
-    SafeDriving::SafeTraffic& traffic = *scene.App().GetSafeTraffic();
-    const TrafficGraph& graph = *scene.App().GetGraph();
-    Car& car = scene.CarAt(1);
-    const auto lookFrom = [&](int looking)
-    {
-        traffic.BeginUpdateOf(looking);
-        const int seen = traffic.GetWaitingForIndex(graph, 1);
-        traffic.EndUpdateOf(looking);
-        return seen;
-    };
+    // The car it waits for, the same two ways.
+    const auto waitingSeenFrom = [&](int looking)
+    { return LookDuringUpdateOf(traffic, looking, [&] { return traffic.GetWaitingForIndex(graph, 1); }); };
     car.SetWaitingFor(nullptr);
     traffic.Advance(FrameTime);
-    EXPECT_EQ(lookFrom(0), -1);
+    EXPECT_EQ(waitingSeenFrom(0), -1);
     traffic.BeginUpdateOf(1);
     car.SetWaitingFor(&scene.CarAt(2));
     traffic.EndUpdateOf(1);
-    EXPECT_EQ(lookFrom(2), 2);
+    EXPECT_EQ(waitingSeenFrom(2), 2);
     car.SetWaitingFor(&scene.CarAt(0));
     traffic.Advance(FrameTime);
-    EXPECT_EQ(lookFrom(2), 0);
+    EXPECT_EQ(waitingSeenFrom(2), 0);
 }
 
 TEST(SafeDriving, OnlyTheSafeScenarioSharesSafeTraffic)
