@@ -64,8 +64,6 @@ constexpr float AlignedCos = 0.7f;
 constexpr float EntryClearance = 2.f * CarRadius + MinGap + 1.f;
 /// Seconds a car stands at a junction's line on green before cars from other approaches let it go first.
 constexpr double JunctionPatience = 4.0;
-/// Seconds a car stands at a merge before ring traffic lets it in.
-constexpr double MergePatience = 3.0;
 /// Speed (world units per second) below which a car counts as standing.
 constexpr float StandingSpeed = 0.5f;
 /// Cost of a connection into a cell that a resolving car's new path avoids: more than any detour.
@@ -1280,8 +1278,10 @@ BehaviorState YieldBeforeMerging(Blackboard* pBlackboard)
     SafeTraffic::CarMemory& memory = traffic.GetMemory(context.index);
     const float distance = merge < 0 ? FloatMax : DistanceToLine(graph, car, route, merge - 1);
     const World world(context);
-    if (merge != 1 || Speed(car) >= StandingSpeed || distance > ContenderDistance ||
-        !IsFirstInLane(world, context.index, route))
+    // A car that has waited long enough to be let in stays let in while it moves up to the line: were
+    // that withdrawn as soon as it moved, the ring cars that stopped for it would drive on into the gap.
+    const bool movesOff = Speed(car) >= StandingSpeed && !IsWaitingToMerge(traffic, context.index);
+    if (merge != 1 || movesOff || distance > ContenderDistance || !IsFirstInLane(world, context.index, route))
         memory.waitsToMergeSince = -1.0;
     else if (memory.waitsToMergeSince < 0.0)
         memory.waitsToMergeSince = traffic.GetTime();

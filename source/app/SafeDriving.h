@@ -292,6 +292,9 @@ float RingPlanningCost(float ringShare);
 constexpr double CycleBound = 5.0;
 /// Simulated seconds for which the resolving car ignores the yield rules.
 constexpr double RightOfWaySeconds = 4.0;
+/// Simulated seconds a car stands at a merge before ring traffic lets it in; it stays let in until it
+/// is on the ring.
+constexpr double MergePatience = 3.0;
 
 /// The root of the safe car's tree: plan or advance along the path, then speed from the road and every
 /// limit in turn. Ownership passes to the caller.

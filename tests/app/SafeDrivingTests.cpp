@@ -246,6 +246,56 @@ TEST(SafeDriving, MergingCarLetsRingTrafficPassFirstWithoutContact)
     EXPECT_EQ(monitor.GetCarContactsBegun(), 0);
 }
 
+TEST(SafeDriving, AMergingCarLetInStaysLetInWhileItMovesUpToTheLine)
+{
+    // The ring full, a car in every cell, all driving round; car 0 waits on column 4 to merge at 4. Once
+    // it has waited long enough, ring cars stop to let it in; it must stay let in as it starts to move,
+    // or they drive on into the gap they opened and it stands again, time after time.
+    std::vector<int> ring;
+    for (int column = 19; column >= 0; --column)
+        ring.push_back(column);
+    for (int row = 1; row <= 9; ++row)
+        ring.push_back(row * 20);
+    for (int column = 1; column <= 19; ++column)
+        ring.push_back(180 + column);
+    for (int row = 8; row >= 1; --row)
+        ring.push_back(row * 20 + 19);
+    Scene scene(1 + static_cast<int>(ring.size()), DriverModel::Safe);
+    for (size_t k = 0; k < ring.size(); ++k)
+    {
+        Car& car = scene.CarAt(k + 1);
+        const Vector2D lane = CellCentre(ring[(k + 1) % ring.size()]) - CellCentre(ring[k]);
+        const float angle = std::atan2(lane.y, lane.x);
+        car.GetRigidBody()->SetTransform(CellCentre(ring[k]), angle);
+        car.SetLinearVelocity(FromPolar(4.5f, angle));
+        Car::Path path;
+        for (size_t j = 1; j < 3 * ring.size(); ++j)
+            path.push_back(CellCentre(ring[(k + j) % ring.size()]));
+        car.SetPath(path);
+        car.SetDestination(path.back());
+    }
+    scene.Place(0, CellCentre(24) + Vector2D{0.f, 3.f}, -Pi / 2.f, {0.f, 0.f}, {24, 4, 3, 2, 1, 0, 20});
+    const SafeDriving::SafeTraffic& traffic = *scene.App().GetSafeTraffic();
+    const TrafficGraph& graph = *scene.App().GetGraph();
+    constexpr float StandingSpeed = 0.5f; // below it a car counts as standing
+    bool isLetIn = false;
+    bool movesIn = false;
+    for (int step = 0; step < 20 * 60 && graph.GetNodeIdxAtWorldPos(scene.CarAt(0).GetPosition()) == 24;
+         ++step)
+    {
+        scene.Run(FrameTime);
+        const double since = traffic.GetMemory(0).waitsToMergeSince;
+        isLetIn = isLetIn || (since >= 0.0 && traffic.GetTime() - since >= SafeDriving::MergePatience);
+        const float speed = scene.CarAt(0).GetLinearVelocity().Magnitude();
+        if (isLetIn && speed >= StandingSpeed)
+            movesIn = true;
+        else if (movesIn)
+            FAIL() << "let in, it moved and stood again at " << traffic.GetTime() << " s";
+    }
+    EXPECT_TRUE(movesIn);
+    EXPECT_EQ(graph.GetNodeIdxAtWorldPos(scene.CarAt(0).GetPosition()), 4) << "not in after 20 s";
+}
+
 TEST(SafeDriving, ACarStandingWhereItWouldTurnOffTheRingIntoAFullCellDrivesOnAfterAWhile)
 {
     // Car 0 comes along the ring's top row to turn down column 4 at 184; car 1 stands at the top of 164.
