@@ -118,11 +118,11 @@ public:
     /// path is replaced (ForgetOwnRoute); otherwise computed afresh. The leaves that drop reached points
     /// run before any leaf reads the route.
     Route GetOwnRoute(const TrafficGraph& graph, const Car& car, int carIndex);
+    void ForgetOwnRoute() { m_HasOwnRoute = false; }
     /// The connection from car carIndex's cell to the cell of its next path point, as
     /// RoadNetwork::GetConnectionAhead finds it; during the car's own update, from its kept place and
     /// path cells and a flat copy of the graph's connections.
     const Vemox::GraphConnection* GetConnectionAhead(const TrafficGraph& graph, int carIndex);
-    void ForgetOwnRoute() { m_HasOwnRoute = false; }
     /// The view of car carIndex (the car at that index in the cars).
     CarView GetView(const TrafficGraph& graph, int carIndex);
     /// Where a car stands: its position and its cell (invalid_node_index off the road grid).
