@@ -775,34 +775,31 @@ SafeTraffic::CarPlace SafeTraffic::GetPlace(const TrafficGraph& graph, int carIn
     return m_Places[static_cast<size_t>(carIndex)];
 }
 
-Vector2D SafeTraffic::GetVelocity(const TrafficGraph& graph, int carIndex)
+template <class T, class Fresh>
+T SafeTraffic::ReadKept(const TrafficGraph& graph, int carIndex, const std::vector<T>& kept, Fresh fresh)
 {
     VEMOX_ASSERT(carIndex >= 0 && static_cast<size_t>(carIndex) < m_Cars.size() &&
-                 "<SafeTraffic::GetVelocity>: invalid car index");
+                 "<SafeTraffic>: invalid car index");
     if (!Keeps(carIndex))
-        return m_Cars[static_cast<size_t>(carIndex)]->GetLinearVelocity();
+        return fresh(*m_Cars[static_cast<size_t>(carIndex)]);
     ReadPlaces(graph);
-    return m_Velocities[static_cast<size_t>(carIndex)];
+    return kept[static_cast<size_t>(carIndex)];
+}
+
+Vector2D SafeTraffic::GetVelocity(const TrafficGraph& graph, int carIndex)
+{
+    return ReadKept(graph, carIndex, m_Velocities, [](const Car& car) { return car.GetLinearVelocity(); });
 }
 
 const Car* SafeTraffic::GetWaitingFor(const TrafficGraph& graph, int carIndex)
 {
-    VEMOX_ASSERT(carIndex >= 0 && static_cast<size_t>(carIndex) < m_Cars.size() &&
-                 "<SafeTraffic::GetWaitingFor>: invalid car index");
-    if (!Keeps(carIndex))
-        return m_Cars[static_cast<size_t>(carIndex)]->GetWaitingFor();
-    ReadPlaces(graph);
-    return m_WaitingFor[static_cast<size_t>(carIndex)];
+    return ReadKept(graph, carIndex, m_WaitingFor, [](const Car& car) { return car.GetWaitingFor(); });
 }
 
 int SafeTraffic::GetWaitingForIndex(const TrafficGraph& graph, int carIndex)
 {
-    VEMOX_ASSERT(carIndex >= 0 && static_cast<size_t>(carIndex) < m_Cars.size() &&
-                 "<SafeTraffic::GetWaitingForIndex>: invalid car index");
-    if (!Keeps(carIndex))
-        return IndexOf(m_Cars[static_cast<size_t>(carIndex)]->GetWaitingFor());
-    ReadPlaces(graph);
-    return m_WaitingForIndex[static_cast<size_t>(carIndex)];
+    return ReadKept(graph, carIndex, m_WaitingForIndex,
+                    [this](const Car& car) { return IndexOf(car.GetWaitingFor()); });
 }
 
 void SafeTraffic::ReadPlaces(const TrafficGraph& graph)

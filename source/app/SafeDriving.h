@@ -177,6 +177,10 @@ private:
     {
         return m_UpdatingCar >= 0 && carIndex != m_UpdatingCar && !m_SearchesEveryCar;
     }
+    /// What is kept of car carIndex in `kept` while another car updates (Keeps), else fresh(car), read
+    /// afresh.
+    template <class T, class Fresh>
+    T ReadKept(const TrafficGraph& graph, int carIndex, const std::vector<T>& kept, Fresh fresh);
     /// Reads every car's place, velocity, waiting and path version, once per step.
     void ReadPlaces(const TrafficGraph& graph);
     /// IndexOf in the table as it stands: -1 when it misses.
