@@ -196,6 +196,7 @@ void App_TrafficSimulation::Update(float deltaTime)
         m_pSafeTraffic->Advance(deltaTime);
         for (size_t i = 0; i < m_Cars.size(); ++i)
         {
+            PrefetchCar(i + CarPrefetchDistance);
             m_pSafeTraffic->BeginUpdateOf(static_cast<int>(i));
             m_Cars[i]->Update(deltaTime);
             m_pSafeTraffic->EndUpdateOf(static_cast<int>(i));
@@ -203,8 +204,18 @@ void App_TrafficSimulation::Update(float deltaTime)
     }
     else
     {
-        for (Car* pCar : m_Cars)
-            pCar->Update(deltaTime);
+        for (size_t i = 0; i < m_Cars.size(); ++i)
+        {
+            PrefetchCar(i + CarPrefetchDistance);
+            m_Cars[i]->Update(deltaTime);
+        }
+    }
+    // Taken after the first update, once the leaves have resolved the blackboard keys they read.
+    if (m_CarFootprints.size() != m_Cars.size())
+    {
+        m_CarFootprints.assign(m_Cars.size(), MemoryFootprint{});
+        for (size_t i = 0; i < m_Cars.size(); ++i)
+            m_Cars[i]->AddFootprint(m_CarFootprints[i]);
     }
     if (m_pCarGrid != nullptr)
         m_pCarGrid->Invalidate();

@@ -9,6 +9,7 @@
 #include "TrafficTypes.h"
 #include "framework/VemoxAI/VemoxGraphs/AStar.h"
 #include "framework/VemoxCore/IApp.h"
+#include "framework/VemoxCore/MemoryFootprint.h"
 
 #include <vector>
 
@@ -96,13 +97,26 @@ public:
     void SetDebugPanelEnabled(bool isEnabled) { m_IsDebugPanelEnabled = isEnabled; }
 
 private:
+    /// How many cars ahead of the one updating the next car's memory is fetched: a car's update reads
+    /// its tree, blackboard and body wrapper, spread over a few kilobytes of the heap, and with thousands
+    /// of cars these are no longer in the cache from the step before.
+    static constexpr size_t CarPrefetchDistance = 2;
+
     void SpawnCar(StartNodePicker& startNodePicker);
+    /// Has the memory of car i fetched into the cache, when there is such a car and its footprint is known.
+    void PrefetchCar(size_t i) const
+    {
+        if (i < m_CarFootprints.size())
+            m_CarFootprints[i].Prefetch();
+    }
     void BuildDebugPanel();
 
     TrafficScenario m_Scenario;
     City m_City;
     int m_NrOfCars = RoadNetwork::DefaultNrOfCars;
     std::vector<Car*> m_Cars;
+    /// Per car, its memory (Car::AddFootprint) as it stood after the cars' first update.
+    std::vector<Vemox::MemoryFootprint> m_CarFootprints;
     std::vector<int> m_TakenStartNodes;
     std::vector<Vemox::StaticBoxCollider*> m_Walls;
     std::vector<TrafficLight> m_TrafficLights;

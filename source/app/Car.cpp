@@ -2,6 +2,7 @@
 #include "app/Car.h"
 
 #include "framework/Agents/SteeringBehaviors.h"
+#include "framework/Physics/RigidBody.h"
 #include "framework/VemoxAI/DecisionMaking/IDecisionMaking.h"
 
 using Vemox::Color;
@@ -41,6 +42,15 @@ void Car::Update(float deltaTime)
         m_pDecisionMaking->Update(deltaTime);
     }
     SteeringAgent::Update(deltaTime);
+}
+
+void Car::AddFootprint(Vemox::MemoryFootprint& footprint) const
+{
+    footprint.Add(this, sizeof(*this));
+    footprint.Add(m_pSeek, sizeof(Vemox::Seek));
+    footprint.Add(GetRigidBody(), sizeof(Vemox::RigidBody));
+    if (m_pDecisionMaking != nullptr)
+        m_pDecisionMaking->AddFootprint(footprint);
 }
 
 void Car::SetDecisionMaking(Vemox::IDecisionMaking* pDecisionMaking)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/Agents/SteeringAgent.h"
+#include "framework/VemoxCore/MemoryFootprint.h"
 #include "framework/VemoxCore/VemoxMath.h"
 
 #include <cstdint>
@@ -32,6 +33,9 @@ public:
 
     /// Runs the decision making (if any), then steers; deltaTime in seconds.
     void Update(float deltaTime) override;
+    /// Adds what an update reads of the car's own objects: the car, its Seek, its body's wrapper and its
+    /// decision making (not the physics world's body, nor the path, which changes).
+    void AddFootprint(Vemox::MemoryFootprint& footprint) const;
 
     /// Takes ownership; a previously installed, different decision making is deleted.
     void SetDecisionMaking(Vemox::IDecisionMaking* pDecisionMaking);

@@ -152,6 +152,27 @@ void BehaviorTree::Update(float /*deltaTime*/)
     m_pRootBehavior->m_VisitState = m_CurrentState;
 }
 
+void BehaviorTree::AddFootprint(MemoryFootprint& footprint) const
+{
+    footprint.Add(this, sizeof(*this));
+    if (m_pBlackboard != nullptr)
+        m_pBlackboard->AddFootprint(footprint);
+    VisitNodes(
+        [&footprint](const IBehavior& node, int, const NodeRecord&)
+        {
+            if (const auto* pComposite = dynamic_cast<const BehaviorComposite*>(&node))
+            {
+                footprint.Add(pComposite, sizeof(BehaviorSelector));
+                const std::vector<IBehavior*>& children = pComposite->GetChildBehaviors();
+                footprint.Add(children.data(), children.size() * sizeof(IBehavior*));
+            }
+            else
+            {
+                footprint.Add(&node, std::max(sizeof(BehaviorAction), sizeof(BehaviorConditional)));
+            }
+        });
+}
+
 void BehaviorTree::SetRecording(bool isRecording)
 {
     // Stamps left in the nodes would have the composites go on recording their children.

@@ -138,6 +138,8 @@ public:
 
     /// Executes the root once; deltaTime (seconds) is not used.
     void Update(float deltaTime) override;
+    /// This tree, its blackboard and every node with its list of children.
+    void AddFootprint(MemoryFootprint& footprint) const override;
 
     /// Whether each update records which nodes ran and what they returned. Off by default; recording
     /// never changes what the tree does.

@@ -36,4 +36,12 @@ Blackboard::~Blackboard()
     m_BlackboardData.clear();
     m_KeySlots.clear();
 }
+
+void Blackboard::AddFootprint(MemoryFootprint& footprint) const
+{
+    footprint.Add(this, sizeof(*this));
+    footprint.Add(m_KeySlots.data(), m_KeySlots.size() * sizeof(IBlackBoardField*));
+    for (const IBlackBoardField* pField : m_KeySlots)
+        footprint.Add(pField, sizeof(IBlackBoardField));
+}
 } // namespace Vemox

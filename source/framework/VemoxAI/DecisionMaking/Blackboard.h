@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/VemoxCore/Fnv1a.h"
+#include "framework/VemoxCore/MemoryFootprint.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -143,6 +144,8 @@ public:
     }
     /// Number of entries, null ones included.
     size_t GetNrOfEntries() const { return m_BlackboardData.size(); }
+    /// Adds what a read through a key touches: this object, the key slots and the fields they resolved to.
+    void AddFootprint(MemoryFootprint& footprint) const;
     /// GetData by the key's name: the same result, the same warning and the same null entry on a miss;
     /// after the first success on this blackboard, no string work at all.
     template <typename T> bool GetData(const BlackboardKey<T>& key, T& data);
