@@ -159,6 +159,10 @@ void App_TrafficSimulation::SpawnCar(StartNodePicker& startNodePicker)
         pBlackboard->AddData(RoadNetwork::Keys::SafeTraffic, m_pSafeTraffic);
         pBlackboard->AddData(RoadNetwork::Keys::CarIndex, static_cast<int>(m_Cars.size()));
         pCar->SetDecisionMaking(new BehaviorTree(pBlackboard, SafeDriving::CreateSafeBehaviorRoot()));
+        // A disc's angle plays no part in its contacts, and the safe rules read it only for a car that
+        // stands dead still without a point to steer to: turning costs the physics step far less than
+        // setting the angle.
+        pCar->SetAutoOrientByTurning(true);
     }
     else
     {

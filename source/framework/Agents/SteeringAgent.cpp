@@ -29,7 +29,19 @@ void SteeringAgent::Update(float deltaTime)
         const Vector2D newVelocity = m_pRigidBody->GetLinearVelocity();
         const float angle = static_cast<float>(
             std::atan2(static_cast<double>(newVelocity.y), static_cast<double>(newVelocity.x)));
-        m_pRigidBody->SetTransform(m_pRigidBody->GetPosition(), angle);
+        if (m_AutoOrientByTurning)
+        {
+            // The physics step damps the angular velocity by 1 / (1 + dt * damping) before it turns the
+            // body; the turn takes the short way round.
+            const float turn = NormalizeAngle(angle - m_pRigidBody->GetRotation());
+            const float damping = m_pRigidBody->GetDefinition().AngularDamping;
+            if (deltaTime > 0.f)
+                m_pRigidBody->SetAngularVelocity(turn / deltaTime * (1.f + deltaTime * damping));
+        }
+        else
+        {
+            m_pRigidBody->SetTransform(m_pRigidBody->GetPosition(), angle);
+        }
     }
     else
     {

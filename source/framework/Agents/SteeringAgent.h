@@ -32,6 +32,12 @@ public:
     /// When on, the body angle follows the velocity and the behaviour's angular velocity is ignored.
     bool GetAutoOrient() const { return m_AutoOrient; }
     void SetAutoOrient(bool autoOrient) { m_AutoOrient = autoOrient; }
+    /// When on, auto-orientation turns the body at the angular velocity that faces it along its velocity
+    /// after the next physics step, instead of setting the body's angle at once. The angle itself is then
+    /// never set: setting a body in place moves it in the physics world's broad phase (out and back in),
+    /// which with thousands of bodies takes much of the physics step. Off by default.
+    bool GetAutoOrientByTurning() const { return m_AutoOrientByTurning; }
+    void SetAutoOrientByTurning(bool byTurning) { m_AutoOrientByTurning = byTurning; }
     /// When on, behaviours draw what they ask for.
     bool GetRenderBehavior() const { return m_RenderBehavior; }
     void SetRenderBehavior(bool renderBehavior) { m_RenderBehavior = renderBehavior; }
@@ -41,6 +47,7 @@ protected:
     float m_MaxLinearSpeed = 10.f;
     float m_MaxAngularSpeed = 10.f;
     bool m_AutoOrient = false;
+    bool m_AutoOrientByTurning = false;
     bool m_RenderBehavior = false;
 };
 } // namespace Vemox

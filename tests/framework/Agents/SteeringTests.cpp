@@ -176,6 +176,34 @@ TEST_F(SteeringAgentTest, AutoOrientFacesTheNewVelocityAndIgnoresTheAngularOutpu
     EXPECT_EQ(m_pAgent->GetRotation(), 0.f);
 }
 
+TEST_F(SteeringAgentTest, AutoOrientByTurningFacesTheVelocityAfterThePhysicsStepTheShortWayRound)
+{
+    constexpr float Step = 1.f / 60.f;
+    Vemox::PhysicsWorld* pPhysics = Vemox::PhysicsWorld::GetInstance();
+    m_pAgent->SetAutoOrient(true);
+    m_pAgent->SetAutoOrientByTurning(true);
+    m_Steering.m_Output.LinearVelocity = Vector2D(0.f, 10.f);
+    m_Steering.m_Output.AngularVelocity = 5.f;
+    m_pAgent->Update(Step);
+    EXPECT_EQ(m_pAgent->GetRotation(), 0.f); // the angle is left to the physics step
+    pPhysics->Simulate(Step);
+    EXPECT_NEAR(m_pAgent->GetRotation(), Pi / 2.f, 1e-4f);
+
+    // From up to down-left, the short way is anticlockwise; the physics world turns a body by at most a
+    // quarter turn per step, so the rest follows in the next one.
+    const float downLeft = static_cast<float>(std::atan2(-1.0, -3.0));
+    m_Steering.m_Output.LinearVelocity = Vector2D(-30.f, -10.f);
+    for (int step = 0; step < 2; ++step)
+    {
+        m_pAgent->SetLinearVelocity(Vector2D(0.f, 0.f));
+        m_pAgent->Update(Step);
+        EXPECT_GT(m_pAgent->GetAngularVelocity(), 0.f);
+        pPhysics->Simulate(Step);
+    }
+    EXPECT_NEAR(Vemox::NormalizeAngle(m_pAgent->GetRotation()), downLeft, 1e-4f);
+    EXPECT_GT(m_pAgent->GetRotation(), Pi);
+}
+
 TEST_F(SteeringAgentTest, AngularVelocityIsCappedOnlyFromAbove)
 {
     m_pAgent->SetMaxAngularSpeed(10.f);
