@@ -941,6 +941,15 @@ float RingPlanningCost(float ringShare)
     return RoadNetwork::RingCost + (TimeCost - RoadNetwork::RingCost) * smallness;
 }
 
+namespace
+{
+/// x(t) = V t + (v0 - V)(1 - e^-t): world units the blend covers in t seconds from speed v0 towards V.
+double Covered(double t, double v0, double top)
+{
+    return top * t + (v0 - top) * (1.0 - std::exp(-t));
+}
+} // namespace
+
 float ArrivalTime(float distance, float v0, float topSpeed)
 {
     if (distance <= 0.f)
@@ -952,18 +961,36 @@ float ArrivalTime(float distance, float v0, float topSpeed)
             return FloatMax;
         return static_cast<float>(-std::log(1.0 - static_cast<double>(distance) / v0));
     }
-    // x(t) = V t + (v0 - V)(1 - e^-t) grows monotonically; x(t) >= V t - V bounds the search.
+    // x(t) grows monotonically; x(t) >= V t - V bounds the search.
     const double top = topSpeed;
-    const double start = v0;
-    const auto covered = [&](double t) { return top * t + (start - top) * (1.0 - std::exp(-t)); };
     double low = 0.0;
     double high = (distance + top) / top;
     for (int i = 0; i < 40; ++i)
     {
         const double middle = 0.5 * (low + high);
-        (covered(middle) < distance ? low : high) = middle;
+        (Covered(middle, v0, topSpeed) < distance ? low : high) = middle;
     }
     return static_cast<float>(high);
+}
+
+bool ArrivesAfter(float distance, float v0, float topSpeed, float margin, float deadline)
+{
+    if (distance > 0.f && topSpeed > 0.f)
+    {
+        // ArrivalTime lies within a few billionths of a second of the time the blend covers the distance,
+        // and its float sum with the margin within a few millionths: a time this far before or after
+        // the deadline decides alike with one evaluation instead of the search.
+        const double time = static_cast<double>(deadline) - static_cast<double>(margin);
+        const double slack = 1e-4 * (std::abs(time) + std::abs(static_cast<double>(margin)) + 1.0);
+        if (time - slack > 0.0)
+        {
+            if (Covered(time + slack, v0, topSpeed) < distance)
+                return true;
+            if (Covered(time - slack, v0, topSpeed) >= distance)
+                return false;
+        }
+    }
+    return ArrivalTime(distance, v0, topSpeed) + margin > deadline;
 }
 
 float SafeSpeed(float room, float leadSpeed)
@@ -1106,9 +1133,9 @@ BehaviorState StopForRedLight(Blackboard* pBlackboard)
             // the line after it turns red stops while it still can.
             const float greenLeft = pLight->duration - pLight->timer;
             const float speed = Speed(car);
-            const float arrival = ArrivalTime(
-                distance, speed, std::max(std::min(car.GetMaxLinearSpeed(), JunctionSpeed), speed));
-            isRedOnArrival = arrival + AmberMargin > greenLeft;
+            isRedOnArrival = ArrivesAfter(distance, speed,
+                                          std::max(std::min(car.GetMaxLinearSpeed(), JunctionSpeed), speed),
+                                          AmberMargin, greenLeft);
         }
         if (isRedOnArrival)
             StopBefore(context, distance, nullptr, WaitReason::Light);

@@ -239,6 +239,10 @@ private:
 /// Seconds to cover distance (world units) from speed v0 when the steering blends the velocity towards
 /// topSpeed at the car's rate (a fraction deltaTime per step: e-folding time 1 s).
 float ArrivalTime(float distance, float v0, float topSpeed);
+/// Whether ArrivalTime(distance, v0, topSpeed) + margin > deadline (seconds), that float sum to the last
+/// bit; without ArrivalTime's search where the distance covered by a time well before or after the
+/// deadline tells.
+bool ArrivesAfter(float distance, float v0, float topSpeed, float margin, float deadline);
 
 /// The highest speed from which the car can still brake to a stop `room` world units ahead, given the
 /// speed `leadSpeed` at which what it approaches moves away from it: both brake at the blend's rate.

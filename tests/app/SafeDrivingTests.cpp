@@ -16,7 +16,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <initializer_list>
+#include <iterator>
 #include <memory>
+#include <random>
 
 using namespace Vemox;
 
@@ -111,6 +113,36 @@ TEST(SafeDrivingArithmetic, ArrivalTimeCoversTheDistance)
     // Braking from 5 covers 5 at most: 3 is reached (after ln 2.5 seconds), 6 never.
     EXPECT_NEAR(SafeDriving::ArrivalTime(3.f, 5.f, 0.f), std::log(2.5f), 1e-4f);
     EXPECT_EQ(SafeDriving::ArrivalTime(6.f, 5.f, 0.f), FloatMax);
+}
+
+TEST(SafeDrivingArithmetic, ArrivesAfterDecidesAsTheArrivalTimeDoesEvenAtTheDeadline)
+{
+    std::mt19937 random(20261209);
+    std::uniform_real_distribution<float> distances(0.f, 60.f);
+    std::uniform_real_distribution<float> speeds(0.f, 15.f);
+    std::uniform_real_distribution<float> offsets(-10.f, 10.f);
+    const float nearOffsets[] = {0.f, 1e-7f, -1e-7f, 1e-6f, -1e-6f, 1e-4f, -1e-4f, 1e-3f, -1e-3f};
+    int decided = 0;
+    for (int i = 0; i < 20000; ++i)
+    {
+        const float distance = i % 97 == 0 ? 0.f : distances(random);
+        const float v0 = i % 13 == 0 ? 0.f : speeds(random);
+        const float top = i % 11 == 0 ? 0.f : speeds(random);
+        const float margin = i % 2 == 0 ? 0.3f : 0.f;
+        const float arrival = SafeDriving::ArrivalTime(distance, v0, top);
+        // Deadlines anywhere, and right at the arrival, where only the last bit of the sum decides.
+        const float near = nearOffsets[static_cast<size_t>(i) % std::size(nearOffsets)];
+        for (const float deadline : {arrival + margin + offsets(random), (arrival + margin) * (1.f + near),
+                                     std::nextafter(arrival + margin, 0.f), arrival + margin})
+        {
+            const bool expected = arrival + margin > deadline;
+            ASSERT_EQ(SafeDriving::ArrivesAfter(distance, v0, top, margin, deadline), expected)
+                << distance << " " << v0 << " " << top << " " << margin << " " << deadline;
+            decided += expected ? 1 : 0;
+        }
+    }
+    EXPECT_GT(decided, 10000); // both answers come up often
+    EXPECT_LT(decided, 70000);
 }
 
 TEST(SafeDrivingArithmetic, BrakingFromTheSafeSpeedStopsWithinTheRoom)
