@@ -126,6 +126,20 @@ bool City::IsBlockCell(int node) const
            inBlockRow >= BlockOffset && inBlockRow < BlockOffset + BlockSize;
 }
 
+bool City::IsJunctionCell(int columns, int rows, int cell)
+{
+    if (cell < 0 || cell >= columns * rows)
+        return false;
+    // The lanes of the inner roads, inside the ring that takes the first and the last column and row.
+    const auto isInnerLane = [](int index, int count)
+    {
+        const int offset = index % CityLayout::CellsPerBlock;
+        return index > 0 && index < count - 1 &&
+               (offset == FirstLaneOffset || offset == SecondLaneOffset % CityLayout::CellsPerBlock);
+    };
+    return isInnerLane(cell % columns, columns) && isInnerLane(cell / columns, rows);
+}
+
 TrafficGraph* City::CreateGraph(int cellSize) const
 {
     auto* pGraph = new TrafficGraph(GetNrOfColumns(), GetNrOfRows(), cellSize, true, false, 1.f, 1.5f);

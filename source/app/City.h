@@ -78,6 +78,10 @@ public:
 
     int GetNodeIndex(int column, int row) const { return row * GetNrOfColumns() + column; }
     bool IsBlockCell(int node) const;
+    /// Whether cell lies in a junction of a city of columns by rows cells, where a vertical and a
+    /// horizontal two-lane road cross: the cells that the city gives Intersection terrain, worked out
+    /// from the index alone (a cell outside the city lies in none).
+    static bool IsJunctionCell(int columns, int rows, int cell);
 
     /// Block cells, block by block (column groups in turn, each its row groups from the bottom).
     const std::vector<int>& GetBlockCells() const { return m_BlockCells; }

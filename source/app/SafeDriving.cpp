@@ -6,6 +6,7 @@
 #include "Car.h"
 #include "CarBehavior.h"
 #include "CarGrid.h"
+#include "City.h"
 #include "RoadNetwork.h"
 #include "RoutePlanner.h"
 #include "framework/VemoxAI/VemoxGraphs/AStar.h"
@@ -221,9 +222,10 @@ int CellOf(const TrafficGraph& graph, const Car& car)
     return graph.GetNodeIdxAtWorldPos(car.GetPosition());
 }
 
+/// A junction cell of the city (Intersection terrain), known from the index without reading the node.
 bool IsIntersection(const TrafficGraph& graph, int node)
 {
-    return node != invalid_node_index && graph.GetNode(node)->GetTerrainType() == TerrainType::Intersection;
+    return City::IsJunctionCell(graph.GetNrOfColumns(), graph.GetNrOfRows(), node);
 }
 
 bool IsOnRing(const TrafficGraph& graph, int node)

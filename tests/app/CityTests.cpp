@@ -248,8 +248,14 @@ TEST_P(CitySizes, FollowTheRoadRules)
     EXPECT_EQ(Reachable(*pGraph, firstRoadCell, true).size(), roadCells);
 
     const std::set<int> junctionCells(city.GetIntersectionCells().begin(), city.GetIntersectionCells().end());
-    for (int node : junctionCells)
-        EXPECT_EQ(terrain(node), TerrainType::Intersection);
+    for (int node = 0; node < pGraph->GetNrOfNodes(); ++node)
+    {
+        EXPECT_EQ(terrain(node) == TerrainType::Intersection, junctionCells.count(node) == 1) << node;
+        // The rule that tells a junction cell from its index alone gives the same cells.
+        EXPECT_EQ(City::IsJunctionCell(columns, rows, node), junctionCells.count(node) == 1) << node;
+    }
+    EXPECT_FALSE(City::IsJunctionCell(columns, rows, -1));
+    EXPECT_FALSE(City::IsJunctionCell(columns, rows, columns * rows));
     for (const LightPlacement& light : city.GetTrafficLights())
     {
         // Each light guards a road connection from outside into a junction.
