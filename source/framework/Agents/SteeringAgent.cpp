@@ -29,17 +29,25 @@ void SteeringAgent::Update(float deltaTime)
         const Vector2D newVelocity = m_pRigidBody->GetLinearVelocity();
         const float angle = static_cast<float>(
             std::atan2(static_cast<double>(newVelocity.y), static_cast<double>(newVelocity.x)));
-        if (m_AutoOrientByTurning)
+        // A body that spins while it touches another drags it along by friction: in a contact the angle
+        // is set, and the spin is left to the contact from a standstill.
+        if (m_AutoOrientByTurning && !m_pRigidBody->IsTouching())
         {
             // The physics step damps the angular velocity by 1 / (1 + dt * damping) before it turns the
             // body; the turn takes the short way round.
             const float turn = NormalizeAngle(angle - m_pRigidBody->GetRotation());
             const float damping = m_pRigidBody->GetDefinition().AngularDamping;
             if (deltaTime > 0.f)
+            {
                 m_pRigidBody->SetAngularVelocity(turn / deltaTime * (1.f + deltaTime * damping));
+                m_IsTurning = true;
+            }
         }
         else
         {
+            if (m_IsTurning)
+                m_pRigidBody->SetAngularVelocity(0.f);
+            m_IsTurning = false;
             m_pRigidBody->SetTransform(m_pRigidBody->GetPosition(), angle);
         }
     }

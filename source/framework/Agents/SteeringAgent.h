@@ -33,9 +33,10 @@ public:
     bool GetAutoOrient() const { return m_AutoOrient; }
     void SetAutoOrient(bool autoOrient) { m_AutoOrient = autoOrient; }
     /// When on, auto-orientation turns the body at the angular velocity that faces it along its velocity
-    /// after the next physics step, instead of setting the body's angle at once. The angle itself is then
-    /// never set: setting a body in place moves it in the physics world's broad phase (out and back in),
-    /// which with thousands of bodies takes much of the physics step. Off by default.
+    /// after the next physics step, instead of setting the body's angle at once: setting a body in place
+    /// moves it in the physics world's broad phase (out and back in), which with thousands of bodies
+    /// takes much of the physics step. While the body touches another, its angle is set as without this
+    /// option, from no spin of its own. Off by default.
     bool GetAutoOrientByTurning() const { return m_AutoOrientByTurning; }
     void SetAutoOrientByTurning(bool byTurning) { m_AutoOrientByTurning = byTurning; }
     /// When on, behaviours draw what they ask for.
@@ -48,6 +49,7 @@ protected:
     float m_MaxAngularSpeed = 10.f;
     bool m_AutoOrient = false;
     bool m_AutoOrientByTurning = false;
+    bool m_IsTurning = false; ///< the angular velocity is the one auto-orientation set
     bool m_RenderBehavior = false;
 };
 } // namespace Vemox

@@ -181,6 +181,15 @@ b2Body* RigidBody::RequireBody(const char* operation) const
     return m_pBody;
 }
 
+bool RigidBody::IsTouching() const
+{
+    for (const b2ContactEdge* pEdge = RequireBody("IsTouching")->GetContactList(); pEdge != nullptr;
+         pEdge = pEdge->next)
+        if (pEdge->contact->IsTouching())
+            return true;
+    return false;
+}
+
 Vector2D RigidBody::GetPosition() const
 {
     return FromB2(RequireBody("GetPosition")->GetPosition());

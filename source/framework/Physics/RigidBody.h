@@ -92,6 +92,8 @@ public:
     float GetAngularVelocity() const;
     void SetAngularVelocity(float angularVelocity);
     float GetMass() const;
+    /// Whether the body touches another body now (as the physics world's last step found its contacts).
+    bool IsTouching() const;
     /// Replaces the mass and keeps centre and rotational inertia. Box2D ignores it on non-dynamic
     /// bodies and turns a mass of 0 or less into 1.
     void SetMass(float mass);

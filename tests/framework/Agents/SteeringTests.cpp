@@ -204,6 +204,38 @@ TEST_F(SteeringAgentTest, AutoOrientByTurningFacesTheVelocityAfterThePhysicsStep
     EXPECT_GT(m_pAgent->GetRotation(), Pi);
 }
 
+TEST_F(SteeringAgentTest, AutoOrientByTurningSetsTheAngleWithoutSpinWhileTheBodyTouchesAnother)
+{
+    // A spinning disc would drag what it touches along by friction.
+    constexpr float Step = 1.f / 60.f;
+    Vemox::PhysicsWorld* pPhysics = Vemox::PhysicsWorld::GetInstance();
+    m_pAgent->SetAutoOrient(true);
+    m_pAgent->SetAutoOrientByTurning(true);
+    m_Steering.m_Output.LinearVelocity = Vector2D(0.f, 10.f);
+    m_pAgent->Update(Step);
+    EXPECT_GT(m_pAgent->GetAngularVelocity(), 0.f);
+
+    SteeringAgent other(1.f);
+    other.SetPosition(Vector2D(1.5f, 0.f)); // the two discs overlap
+    pPhysics->Simulate(Step);
+    ASSERT_TRUE(m_pAgent->GetRigidBody()->IsTouching());
+    m_Steering.m_Output.LinearVelocity = Vector2D(-10.f, 0.f);
+    m_pAgent->SetLinearVelocity(Vector2D(0.f, 0.f));
+    m_pAgent->Update(Step);
+    EXPECT_FLOAT_EQ(m_pAgent->GetRotation(), Pi);
+    EXPECT_EQ(m_pAgent->GetAngularVelocity(), 0.f);
+
+    other.SetPosition(Vector2D(50.f, 0.f));
+    pPhysics->Simulate(Step);
+    ASSERT_FALSE(m_pAgent->GetRigidBody()->IsTouching());
+    m_Steering.m_Output.LinearVelocity = Vector2D(0.f, -10.f);
+    m_pAgent->SetLinearVelocity(Vector2D(0.f, 0.f));
+    const float before = m_pAgent->GetRotation();
+    m_pAgent->Update(Step);
+    EXPECT_EQ(m_pAgent->GetRotation(), before);
+    EXPECT_GT(m_pAgent->GetAngularVelocity(), 0.f); // from left to down, anticlockwise
+}
+
 TEST_F(SteeringAgentTest, AngularVelocityIsCappedOnlyFromAbove)
 {
     m_pAgent->SetMaxAngularSpeed(10.f);
