@@ -736,7 +736,7 @@ void SafeTraffic::EndUpdateOf(int carIndex)
     m_UpdatingCar = -1;
 }
 
-SafeTraffic::CarView SafeTraffic::GetView(const TrafficGraph& graph, int carIndex)
+SafeTraffic::CarView SafeTraffic::ComputeView(const TrafficGraph& graph, int carIndex)
 {
     VEMOX_ASSERT(carIndex >= 0 && static_cast<size_t>(carIndex) < m_Cars.size() &&
                  "<SafeTraffic::GetView>: invalid car index");
@@ -764,50 +764,28 @@ SafeTraffic::CarView SafeTraffic::GetView(const TrafficGraph& graph, int carInde
     return view;
 }
 
-SafeTraffic::CarPlace SafeTraffic::GetPlace(const TrafficGraph& graph, int carIndex)
+SafeTraffic::CarPlace SafeTraffic::ReadPlace(const TrafficGraph& graph, int carIndex) const
 {
-    VEMOX_ASSERT(carIndex >= 0 && static_cast<size_t>(carIndex) < m_Cars.size() &&
-                 "<SafeTraffic::GetPlace>: invalid car index");
-    if (m_UpdatingCar < 0 || m_SearchesEveryCar)
-    {
-        const Car& car = *m_Cars[static_cast<size_t>(carIndex)];
-        return CarPlace{car.GetPosition(), graph.GetNodeIdxAtWorldPos(car.GetPosition())};
-    }
-    ReadPlaces(graph);
-    return m_Places[static_cast<size_t>(carIndex)];
+    const Car& car = *m_Cars[static_cast<size_t>(carIndex)];
+    return CarPlace{car.GetPosition(), graph.GetNodeIdxAtWorldPos(car.GetPosition())};
 }
 
-template <class T, class Fresh>
-T SafeTraffic::ReadKept(const TrafficGraph& graph, int carIndex, const std::vector<T>& kept, Fresh fresh)
+Vector2D SafeTraffic::ReadVelocity(int carIndex) const
 {
     VEMOX_ASSERT(carIndex >= 0 && static_cast<size_t>(carIndex) < m_Cars.size() &&
                  "<SafeTraffic>: invalid car index");
-    if (!Keeps(carIndex))
-        return fresh(*m_Cars[static_cast<size_t>(carIndex)]);
-    ReadPlaces(graph);
-    return kept[static_cast<size_t>(carIndex)];
+    return m_Cars[static_cast<size_t>(carIndex)]->GetLinearVelocity();
 }
 
-Vector2D SafeTraffic::GetVelocity(const TrafficGraph& graph, int carIndex)
+const Car* SafeTraffic::ReadWaitingFor(int carIndex) const
 {
-    return ReadKept(graph, carIndex, m_Velocities, [](const Car& car) { return car.GetLinearVelocity(); });
+    VEMOX_ASSERT(carIndex >= 0 && static_cast<size_t>(carIndex) < m_Cars.size() &&
+                 "<SafeTraffic>: invalid car index");
+    return m_Cars[static_cast<size_t>(carIndex)]->GetWaitingFor();
 }
 
-const Car* SafeTraffic::GetWaitingFor(const TrafficGraph& graph, int carIndex)
+void SafeTraffic::ReadAllPlaces(const TrafficGraph& graph)
 {
-    return ReadKept(graph, carIndex, m_WaitingFor, [](const Car& car) { return car.GetWaitingFor(); });
-}
-
-int SafeTraffic::GetWaitingForIndex(const TrafficGraph& graph, int carIndex)
-{
-    return ReadKept(graph, carIndex, m_WaitingForIndex,
-                    [this](const Car& car) { return IndexOf(car.GetWaitingFor()); });
-}
-
-void SafeTraffic::ReadPlaces(const TrafficGraph& graph)
-{
-    if (m_PlacesStep == m_Step && m_Places.size() == m_Cars.size())
-        return;
     // One pass over all cars, whose reads do not wait on each other, instead of one read of a car here
     // and there by the rules.
     m_Places.resize(m_Cars.size());

@@ -9,6 +9,7 @@
 #include "framework/VemoxAI/DecisionMaking/BehaviorTree.h"
 #include "framework/VemoxAI/DecisionMaking/Blackboard.h"
 #include "framework/VemoxAI/VemoxGraphs/ConnectionIndex.h"
+#include "framework/VemoxCore/VemoxAssert.h"
 #include "framework/VemoxCore/VemoxMath.h"
 
 #include <array>
@@ -124,7 +125,14 @@ public:
     /// path cells and a flat copy of the graph's connections.
     const Vemox::GraphConnection* GetConnectionAhead(const TrafficGraph& graph, int carIndex);
     /// The view of car carIndex (the car at that index in the cars).
-    CarView GetView(const TrafficGraph& graph, int carIndex);
+    CarView GetView(const TrafficGraph& graph, int carIndex)
+    {
+        // The rules read the views of the cars around them many times a step: the kept one is at hand.
+        const size_t i = static_cast<size_t>(carIndex);
+        if (Keeps(carIndex) && i < m_ViewSteps.size() && m_ViewSteps[i] == m_Step)
+            return m_Views[i];
+        return ComputeView(graph, carIndex);
+    }
     /// Where a car stands: its position and its cell (invalid_node_index off the road grid).
     struct CarPlace
     {
@@ -134,15 +142,33 @@ public:
     /// The place of car carIndex. Cars move only in the physics step, so during the cars' updates every
     /// car's place is read once per step, all together, and kept in one array: the leaves then test the
     /// cars around them without reaching into each car's body. Outside an update it is read afresh.
-    CarPlace GetPlace(const TrafficGraph& graph, int carIndex);
+    CarPlace GetPlace(const TrafficGraph& graph, int carIndex)
+    {
+        VEMOX_ASSERT(carIndex >= 0 && static_cast<size_t>(carIndex) < m_Cars.size() &&
+                     "<SafeTraffic::GetPlace>: invalid car index");
+        if (m_UpdatingCar < 0 || m_SearchesEveryCar)
+            return ReadPlace(graph, carIndex);
+        ReadPlaces(graph);
+        return m_Places[static_cast<size_t>(carIndex)];
+    }
     /// The velocity of car carIndex, and the car it waits for, kept as the places are: read with them
     /// once per step, and again at the end of the car's own update (its decisions set what it waits for,
     /// its steering then sets its velocity; nothing else changes either within a step). For the car that
     /// updates, and outside an update, read afresh.
-    Vemox::Vector2D GetVelocity(const TrafficGraph& graph, int carIndex);
-    const Car* GetWaitingFor(const TrafficGraph& graph, int carIndex);
+    Vemox::Vector2D GetVelocity(const TrafficGraph& graph, int carIndex)
+    {
+        return Keeps(carIndex) ? ReadKept(graph, carIndex, m_Velocities) : ReadVelocity(carIndex);
+    }
+    const Car* GetWaitingFor(const TrafficGraph& graph, int carIndex)
+    {
+        return Keeps(carIndex) ? ReadKept(graph, carIndex, m_WaitingFor) : ReadWaitingFor(carIndex);
+    }
     /// The index of the car that car carIndex waits for (-1: none), kept as GetWaitingFor is.
-    int GetWaitingForIndex(const TrafficGraph& graph, int carIndex);
+    int GetWaitingForIndex(const TrafficGraph& graph, int carIndex)
+    {
+        return Keeps(carIndex) ? ReadKept(graph, carIndex, m_WaitingForIndex)
+                               : IndexOf(ReadWaitingFor(carIndex));
+    }
     /// For checking the searches: every search looks at every car and no view is kept. The cars then
     /// drive exactly as they do with the grid and the kept views, only slower.
     void SetSearchesEveryCar(bool searchesEveryCar) { m_SearchesEveryCar = searchesEveryCar; }
@@ -177,12 +203,28 @@ private:
     {
         return m_UpdatingCar >= 0 && carIndex != m_UpdatingCar && !m_SearchesEveryCar;
     }
-    /// What is kept of car carIndex in `kept` while another car updates (Keeps), else fresh(car), read
-    /// afresh.
-    template <class T, class Fresh>
-    T ReadKept(const TrafficGraph& graph, int carIndex, const std::vector<T>& kept, Fresh fresh);
+    /// What is kept of car carIndex in `kept`, read with the places of this step; only while another car
+    /// updates (Keeps).
+    template <class T> T ReadKept(const TrafficGraph& graph, int carIndex, const std::vector<T>& kept)
+    {
+        VEMOX_ASSERT(carIndex >= 0 && static_cast<size_t>(carIndex) < m_Cars.size() &&
+                     "<SafeTraffic>: invalid car index");
+        ReadPlaces(graph);
+        return kept[static_cast<size_t>(carIndex)];
+    }
+    /// Car carIndex's place, velocity and the car it waits for, read from the car itself.
+    CarPlace ReadPlace(const TrafficGraph& graph, int carIndex) const;
+    Vemox::Vector2D ReadVelocity(int carIndex) const;
+    const Car* ReadWaitingFor(int carIndex) const;
     /// Reads every car's place, velocity, waiting and path version, once per step.
-    void ReadPlaces(const TrafficGraph& graph);
+    void ReadPlaces(const TrafficGraph& graph)
+    {
+        if (m_PlacesStep != m_Step || m_Places.size() != m_Cars.size())
+            ReadAllPlaces(graph);
+    }
+    void ReadAllPlaces(const TrafficGraph& graph);
+    /// The view of car carIndex when it is not kept for this step: computed, and kept when Keeps.
+    CarView ComputeView(const TrafficGraph& graph, int carIndex);
     /// IndexOf in the table as it stands: -1 when it misses.
     int FindCarSlot(const Car* pCar) const;
     /// The path cells of a car while the cars update, kept from step to step with the version of the
