@@ -29,6 +29,16 @@ public:
     const std::vector<Vemox::GridTerrainNode*>& FindRouteAtCurrentCosts(int start, int goal,
                                                                         Vemox::Heuristic heuristic);
 
+    /// The same at the costs costOf(connection, target node) gives (see AStar::FindPath).
+    template <class CostOf>
+    const std::vector<Vemox::GridTerrainNode*>& FindRouteAtCosts(int start, int goal, Vemox::Heuristic heuristic,
+                                                                 const CostOf& costOf)
+    {
+        m_Search.SetHeuristicFunction(heuristic);
+        m_Search.FindPath(m_pGraph->GetNode(start), m_pGraph->GetNode(goal), m_Route, costOf);
+        return m_Route;
+    }
+
     TrafficGraph* GetGraph() const { return m_pGraph; }
     /// The connections raised for every search (the city's planning raise).
     size_t GetNrOfRaisedConnections() const { return m_Raised.size(); }

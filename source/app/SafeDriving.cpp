@@ -217,6 +217,12 @@ float Speed(const Car& car)
     return car.GetLinearVelocity().Magnitude();
 }
 
+/// Slower than a walk: what counts as standing in a queue.
+bool IsStanding(const Vector2D& velocity)
+{
+    return velocity.Magnitude() < StandingSpeed;
+}
+
 int CellOf(const TrafficGraph& graph, const Car& car)
 {
     return graph.GetNodeIdxAtWorldPos(car.GetPosition());
@@ -728,7 +734,12 @@ void SafeTraffic::EndUpdateOf(int carIndex)
     if (carIndex >= 0 && static_cast<size_t>(carIndex) < m_PathCells.size() && m_PlacesStep == m_Step)
     {
         const size_t i = static_cast<size_t>(carIndex);
+        const int cell = m_Places[i].cell;
+        if (cell != invalid_node_index)
+            m_StandingCounts[static_cast<size_t>(cell)] -= IsStanding(m_Velocities[i]) ? 1 : 0;
         m_Velocities[i] = m_Cars[i]->GetLinearVelocity();
+        if (cell != invalid_node_index)
+            m_StandingCounts[static_cast<size_t>(cell)] += IsStanding(m_Velocities[i]) ? 1 : 0;
         m_WaitingFor[i] = m_Cars[i]->GetWaitingFor();
         m_WaitingForIndex[i] = IndexOf(m_WaitingFor[i]);
         m_PathCells[i].pathVersion = m_Cars[i]->GetPathVersion();
@@ -811,7 +822,36 @@ void SafeTraffic::ReadAllPlaces(const TrafficGraph& graph)
         m_WaitingForIndex[i] = IndexOf(m_WaitingFor[i]);
         m_PathCells[i].pathVersion = pCar->GetPathVersion();
     }
+    m_StandingCounts.assign(static_cast<size_t>(graph.GetNrOfNodes()), 0);
+    for (size_t i = 0; i < m_Cars.size(); ++i)
+        if (m_Places[i].cell != invalid_node_index && IsStanding(m_Velocities[i]))
+            ++m_StandingCounts[static_cast<size_t>(m_Places[i].cell)];
     m_PlacesStep = m_Step;
+}
+
+SafeTraffic::StandingCars SafeTraffic::CountStandingCars(const TrafficGraph& graph, const std::vector<Car*>& cars,
+                                                         const Car* pPlanner)
+{
+    // A car plans in its own update: the counts kept with the places are those it would count, but for
+    // itself.
+    if (&cars == &m_Cars && m_UpdatingCar >= 0 && !m_SearchesEveryCar &&
+        m_Cars[static_cast<size_t>(m_UpdatingCar)] == pPlanner)
+    {
+        ReadPlaces(graph);
+        const size_t own = static_cast<size_t>(m_UpdatingCar);
+        return {m_StandingCounts.data(), m_Places[own].cell, IsStanding(m_Velocities[own]) ? 1 : 0};
+    }
+    m_CountedStanding.assign(static_cast<size_t>(graph.GetNrOfNodes()), 0);
+    for (size_t i = 0; i < cars.size(); ++i)
+    {
+        if (cars[i] == pPlanner)
+            continue;
+        const int index = static_cast<int>(i);
+        const int cell = GetPlace(graph, index).cell;
+        if (cell != invalid_node_index && IsStanding(GetVelocity(graph, index)))
+            ++m_CountedStanding[static_cast<size_t>(cell)];
+    }
+    return {m_CountedStanding.data(), invalid_node_index, 0};
 }
 
 const PathCells& SafeTraffic::GetPathCells(const TrafficGraph& graph, int carIndex)
@@ -1439,20 +1479,6 @@ public:
         if (GraphConnection* pConnection = m_Graph.GetConnection(from, to))
             Set(*pConnection, cost);
     }
-    /// Every connection into `node`.
-    void SetInto(int node, float cost, bool add)
-    {
-        const int columns = m_Graph.GetNrOfColumns();
-        const int neighbours[] = {node - columns, node + columns, node % columns > 0 ? node - 1 : -1,
-                                  node % columns < columns - 1 ? node + 1 : -1};
-        for (const int neighbour : neighbours)
-        {
-            if (neighbour < 0 || neighbour >= m_Graph.GetNrOfNodes())
-                continue;
-            if (GraphConnection* pConnection = m_Graph.GetConnection(neighbour, node))
-                Set(*pConnection, add ? pConnection->GetCost() + cost : cost);
-        }
-    }
 
 private:
     void Set(GraphConnection& connection, float cost)
@@ -1465,27 +1491,35 @@ private:
     std::vector<std::pair<GraphConnection*, float>> m_Saved;
 };
 
-/// The costs a safe car plans with: the ring's connections at the city's ring cost, the junctions' inner
-/// connections raised to raisedCost, and JamCost for every standing car in a cell, so that paths keep
-/// clear of queues where they can.
-void RaiseSafeSearchCosts(SearchCosts& costs, const TrafficGraph& graph, SafeTraffic& traffic,
-                          const std::vector<Car*>& cars, const Car& car, float raisedCost)
+/// The costs a safe car plans with: the ring's connections at the city's ring cost and the junctions'
+/// inner connections raised to raisedCost, set in the graph; JamPricing adds the queues.
+void RaiseSafeSearchCosts(SearchCosts& costs, const SafeTraffic& traffic, float raisedCost)
 {
     if (traffic.GetRingCost() != RoadNetwork::RingCost)
         for (const RoadNetwork::RaisedConnection& ring : traffic.GetRingConnections())
             costs.Set(ring.fromNode, ring.toNode, traffic.GetRingCost());
     for (const RoadNetwork::RaisedConnection& raised : traffic.GetPlanningRaise())
         costs.Set(raised.fromNode, raised.toNode, raisedCost);
-    for (size_t i = 0; i < cars.size(); ++i)
-    {
-        if (cars[i] == &car)
-            continue;
-        const int index = static_cast<int>(i);
-        const int cell = traffic.GetPlace(graph, index).cell;
-        if (cell != invalid_node_index && traffic.GetVelocity(graph, index).Magnitude() < StandingSpeed)
-            costs.SetInto(cell, JamCost, true);
-    }
 }
+
+/// What a search charges for a connection on top of the graph's costs: JamCost for every standing car
+/// in the cell it leads into, added one by one as the cars are counted, so that paths keep clear of
+/// queues where they can; a connection into the avoided cell (if any) costs AvoidedCost instead.
+struct JamPricing
+{
+    SafeTraffic::StandingCars standing;
+    int avoidedNode = invalid_node_index;
+
+    float operator()(const GraphConnection& connection, int to) const
+    {
+        if (to == avoidedNode)
+            return AvoidedCost;
+        float cost = connection.GetCost();
+        for (int k = standing.In(to); k > 0; --k)
+            cost += JamCost;
+        return cost;
+    }
+};
 
 /// A path that passes all four cells of a junction in a row.
 bool HasUTurn(const TrafficGraph& graph, const std::vector<GridTerrainNode*>& nodes)
@@ -1512,12 +1546,14 @@ public:
         if (ppPlanner != nullptr && *ppPlanner != nullptr && (*ppPlanner)->GetGraph() == &graph)
             m_pPlanner = *ppPlanner;
     }
-    std::vector<GridTerrainNode*> Find(int start, int goal)
+    std::vector<GridTerrainNode*> Find(int start, int goal, const JamPricing& pricing)
     {
         if (m_pPlanner != nullptr)
-            return m_pPlanner->FindRouteAtCurrentCosts(start, goal, m_Heuristic);
+            return m_pPlanner->FindRouteAtCosts(start, goal, m_Heuristic, pricing);
         AStar<GridTerrainNode, GraphConnection> search(&m_Graph, m_Heuristic);
-        return search.FindPath(m_Graph.GetNode(start), m_Graph.GetNode(goal));
+        std::vector<GridTerrainNode*> nodes;
+        search.FindPath(m_Graph.GetNode(start), m_Graph.GetNode(goal), nodes, pricing);
+        return nodes;
     }
 
 private:
@@ -1534,12 +1570,12 @@ std::vector<GridTerrainNode*> FindPathAroundJams(Blackboard* pBlackboard, const 
 {
     std::vector<GridTerrainNode*> nodes;
     PathSearch search(pBlackboard, *context.pGraph, heuristic);
+    const JamPricing pricing{context.pTraffic->CountStandingCars(*context.pGraph, *context.pCars, context.pCar)};
     for (const float raisedCost : {RoadNetwork::RaisedCost, 2.f * RoadNetwork::RaisedCost})
     {
         SearchCosts costs(*context.pGraph);
-        RaiseSafeSearchCosts(costs, *context.pGraph, *context.pTraffic, *context.pCars, *context.pCar,
-                             raisedCost);
-        nodes = search.Find(start, goal);
+        RaiseSafeSearchCosts(costs, *context.pTraffic, raisedCost);
+        nodes = search.Find(start, goal, pricing);
         if (!HasUTurn(*context.pGraph, nodes))
             break;
     }
@@ -1605,9 +1641,8 @@ bool PlanPathAvoiding(Blackboard* pBlackboard, int avoidedNode, bool mayChangeDe
     std::vector<GridTerrainNode*> nodes;
     {
         SearchCosts costs(graph);
-        RaiseSafeSearchCosts(costs, graph, *context.pTraffic, *context.pCars, car,
-                             2.f * RoadNetwork::RaisedCost);
-        costs.SetInto(avoidedNode, AvoidedCost, false);
+        RaiseSafeSearchCosts(costs, *context.pTraffic, 2.f * RoadNetwork::RaisedCost);
+        const JamPricing pricing{context.pTraffic->CountStandingCars(graph, *context.pCars, &car), avoidedNode};
         PathSearch search(pBlackboard, graph, pHeuristic);
         int goal = graph.GetNodeIdxAtWorldPos(car.GetDestination());
         const int attempts = mayChangeDestination ? MaxAvoidingAttempts : 1;
@@ -1616,7 +1651,7 @@ bool PlanPathAvoiding(Blackboard* pBlackboard, int avoidedNode, bool mayChangeDe
             while (goal == start || goal == avoidedNode || goal == invalid_node_index ||
                    graph.GetNode(goal)->GetTerrainType() != TerrainType::Default)
                 goal = rand() % graph.GetNrOfNodes();
-            nodes = search.Find(start, goal);
+            nodes = search.Find(start, goal, pricing);
             const bool avoids = std::none_of(nodes.begin(), nodes.end(),
                                              [avoidedNode](const GridTerrainNode* pNode)
                                              { return pNode->GetIndex() == avoidedNode; });

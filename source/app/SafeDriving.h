@@ -169,6 +169,19 @@ public:
         return Keeps(carIndex) ? ReadKept(graph, carIndex, m_WaitingForIndex)
                                : IndexOf(ReadWaitingFor(carIndex));
     }
+    /// The standing cars (slower than a walk) in each cell, as a plan of car pPlanner counts them: every
+    /// other car of cars (the application's), at its place and velocity as GetPlace and GetVelocity read
+    /// them. counts[cell] - (cell == ownCell ? ownStanding : 0) is the count of a cell; valid until the
+    /// next call or the end of the next car's update.
+    struct StandingCars
+    {
+        const int* counts = nullptr;
+        int ownCell = Vemox::invalid_node_index;
+        int ownStanding = 0;
+
+        int In(int cell) const { return counts[cell] - (cell == ownCell ? ownStanding : 0); }
+    };
+    StandingCars CountStandingCars(const TrafficGraph& graph, const std::vector<Car*>& cars, const Car* pPlanner);
     /// For checking the searches: every search looks at every car and no view is kept. The cars then
     /// drive exactly as they do with the grid and the kept views, only slower.
     void SetSearchesEveryCar(bool searchesEveryCar) { m_SearchesEveryCar = searchesEveryCar; }
@@ -255,6 +268,9 @@ private:
     std::vector<const Car*> m_WaitingFor;
     std::vector<int> m_WaitingForIndex;
     std::vector<KeptPathCells> m_PathCells;
+    /// Per cell, the cars that stand there by the kept places and velocities; read and kept with them.
+    std::vector<int> m_StandingCounts;
+    std::vector<int> m_CountedStanding; ///< the counts of a plan outside the cars' updates
     Vemox::ConnectionIndex<Vemox::GridTerrainNode, Vemox::GraphConnection> m_Connections;
     /// Per car, the connection ahead it last found, with its cells and the copy of m_Connections.
     struct KeptConnection

@@ -622,6 +622,53 @@ TEST(SafeDriving, KeptReadsFollowEveryChangeOfThePathAndTheWait)
     EXPECT_EQ(waitingSeenFrom(2), 0);
 }
 
+TEST(SafeDriving, PlansCountTheStandingCarsAsTheyAreAfterEachUpdate)
+{
+    // A plan charges for every other car that stands in a cell. In a step, the cars updated before the
+    // planning car count with their new velocities, the others with those of the step's start; the
+    // planning car never counts itself.
+    Scene scene(4, DriverModel::Safe);
+    scene.Place(0, CellCentre(21), 0.f, {0.f, 0.f}, {22, 23});
+    scene.Place(1, CellCentre(21) + Vector2D{4.f, 0.f}, 0.f, {3.f, 0.f}, {22, 23});
+    scene.Place(2, CellCentre(25), 0.f, {0.f, 0.f}, {26, 27});
+    scene.Place(3, CellCentre(41), 0.f, {0.f, 0.f}, {42, 43});
+    SafeDriving::SafeTraffic& traffic = *scene.App().GetSafeTraffic();
+    const TrafficGraph& graph = *scene.App().GetGraph();
+    const std::vector<Car*>& cars = scene.App().GetCars();
+    const auto countsSeenBy = [&](int planner)
+    {
+        return LookDuringUpdateOf(traffic, planner,
+                                  [&]
+                                  {
+                                      const SafeDriving::SafeTraffic::StandingCars standing =
+                                          traffic.CountStandingCars(graph, cars, cars[planner]);
+                                      return std::vector<int>{standing.In(21), standing.In(25), standing.In(41)};
+                                  });
+    };
+    traffic.Advance(FrameTime);
+    EXPECT_EQ(countsSeenBy(0), (std::vector<int>{0, 1, 1}));
+    EXPECT_EQ(countsSeenBy(2), (std::vector<int>{1, 0, 1}));
+
+    // Car 1 stops in its update, then car 0 drives off in its own: later planners see each change.
+    traffic.BeginUpdateOf(1);
+    scene.CarAt(1).SetLinearVelocity({0.f, 0.f});
+    traffic.EndUpdateOf(1);
+    EXPECT_EQ(countsSeenBy(3), (std::vector<int>{2, 1, 0}));
+    EXPECT_EQ(countsSeenBy(1), (std::vector<int>{1, 1, 1}));
+    traffic.BeginUpdateOf(0);
+    scene.CarAt(0).SetLinearVelocity({2.f, 0.f});
+    traffic.EndUpdateOf(0);
+    EXPECT_EQ(countsSeenBy(3), (std::vector<int>{1, 1, 0}));
+
+    // Outside the cars' updates, and when every search looks at every car, they are read afresh.
+    const SafeDriving::SafeTraffic::StandingCars fresh = traffic.CountStandingCars(graph, cars, cars[2]);
+    EXPECT_EQ(fresh.In(21), 1);
+    EXPECT_EQ(fresh.In(25), 0);
+    traffic.SetSearchesEveryCar(true);
+    scene.CarAt(1).SetLinearVelocity({3.f, 0.f});
+    EXPECT_EQ(countsSeenBy(2), (std::vector<int>{0, 0, 1}));
+}
+
 TEST(SafeDriving, OnlyTheSafeScenarioSharesSafeTraffic)
 {
     {

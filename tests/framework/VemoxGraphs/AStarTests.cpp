@@ -413,3 +413,64 @@ TEST(AStarDeathTest, NullNodesAreRejected)
     EXPECT_DEATH(pathfinder.FindPath(nullptr, graph.GetNode(1)), "\"<AStar::FindPath>: null node\"");
     EXPECT_DEATH(pathfinder.FindPath(graph.GetNode(0), nullptr), "\"<AStar::FindPath>: null node\"");
 }
+
+TEST(AStarProperty, CostsGivenByTheCallerSearchAsTheSameCostsSetInTheGraph)
+{
+    // A caller's price per connection and target (here its cost plus a surcharge per target node, in
+    // steps that do not sum exactly) must give the paths of a search over those costs set in the graph,
+    // and leave the graph's own costs alone.
+    std::mt19937 random(909u);
+    int comparedPairs = 0;
+    for (int caseIndex = 0; caseIndex < 60; ++caseIndex)
+    {
+        const int columns = std::uniform_int_distribution<int>(2, 6)(random);
+        const int rows = std::uniform_int_distribution<int>(1, 5)(random);
+        Grid graph(columns, rows, 1, true);
+        const int nrOfNodes = columns * rows;
+        std::uniform_int_distribution<int> anyNode(0, nrOfNodes - 1);
+        std::uniform_int_distribution<int> anyCost(0, 3);
+        std::vector<GraphConnection*> connections;
+        std::vector<float> ownCosts;
+        for (int i = 0; i < nrOfNodes * 3; ++i)
+        {
+            const int from = anyNode(random);
+            const int to = anyNode(random);
+            if (from == to || !graph.IsUniqueConnection(from, to))
+                continue;
+            ownCosts.push_back(static_cast<float>(anyCost(random)));
+            connections.push_back(new GraphConnection(from, to, ownCosts.back()));
+            graph.AddConnection(connections.back());
+        }
+        std::vector<float> surcharge(static_cast<size_t>(nrOfNodes));
+        for (float& extra : surcharge)
+            extra = 0.1f * static_cast<float>(anyCost(random));
+        const auto price = [&](const GraphConnection& connection, int to)
+        { return connection.GetCost() + surcharge[static_cast<size_t>(to)]; };
+
+        Pathfinder priced(&graph, Chebyshev);
+        std::vector<std::vector<GridTerrainNode*>> pricedPaths;
+        std::vector<GridTerrainNode*> path;
+        for (int start = 0; start < nrOfNodes; ++start)
+            for (int goal = 0; goal < nrOfNodes; ++goal)
+            {
+                priced.FindPath(graph.GetNode(start), graph.GetNode(goal), path, price);
+                pricedPaths.push_back(path);
+            }
+        for (size_t i = 0; i < connections.size(); ++i)
+        {
+            ASSERT_EQ(connections[i]->GetCost(), ownCosts[i]);
+            connections[i]->SetCost(price(*connections[i], connections[i]->GetTo()));
+        }
+        Pathfinder set(&graph, Chebyshev);
+        for (int start = 0; start < nrOfNodes; ++start)
+            for (int goal = 0; goal < nrOfNodes; ++goal)
+            {
+                const std::vector<GridTerrainNode*>& expected =
+                    pricedPaths[static_cast<size_t>(start * nrOfNodes + goal)];
+                ASSERT_EQ(set.FindPath(graph.GetNode(start), graph.GetNode(goal)), expected)
+                    << "case " << caseIndex << ", " << start << " -> " << goal;
+                comparedPairs += expected.empty() ? 0 : 1;
+            }
+    }
+    EXPECT_GT(comparedPairs, 2000);
+}

@@ -62,6 +62,16 @@ public:
     /// Returns whether a path was found.
     bool FindPath(TNode* pStartNode, TNode* pGoalNode, std::vector<TNode*>& path)
     {
+        return FindPath(pStartNode, pGoalNode, path,
+                        [](const TConnection& connection, int) { return connection.GetCost(); });
+    }
+
+    /// The same search with the cost of each connection taken from costOf(connection, target node index)
+    /// instead of the connection: a caller that prices connections its own way for one search need not
+    /// change them in the graph. costOf must give the same cost for the same connection within a search.
+    template <class CostOf>
+    bool FindPath(TNode* pStartNode, TNode* pGoalNode, std::vector<TNode*>& path, const CostOf& costOf)
+    {
         VEMOX_ASSERT((pStartNode != nullptr) && (pGoalNode != nullptr) && "<AStar::FindPath>: null node");
         path.clear();
         BeginSearch();
@@ -84,7 +94,7 @@ public:
             {
                 const Edge& connection = *pEdge;
                 const int next = connection.to;
-                const float costSoFar = currentCost + connection.pConnection->GetCost();
+                const float costSoFar = currentCost + costOf(*connection.pConnection, next);
                 // A node reached before, open or closed, is opened again only by a strictly cheaper route;
                 // a closed one is then reopened.
                 if (IsReached(next) && costSoFar >= m_Records[static_cast<size_t>(next)].costSoFar)
