@@ -29,7 +29,7 @@ public:
     const std::vector<Vemox::GridTerrainNode*>& FindRouteAtCurrentCosts(int start, int goal,
                                                                         Vemox::Heuristic heuristic);
 
-    /// The same at the costs costOf(connection, target node) gives (see AStar::FindPath).
+    /// The same at the costs costOf(pConnection, target node, edge) gives (see AStar::FindPath).
     template <class CostOf>
     const std::vector<Vemox::GridTerrainNode*>& FindRouteAtCosts(int start, int goal, Vemox::Heuristic heuristic,
                                                                  const CostOf& costOf)

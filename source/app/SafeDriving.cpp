@@ -854,6 +854,41 @@ SafeTraffic::StandingCars SafeTraffic::CountStandingCars(const TrafficGraph& gra
     return {m_CountedStanding.data(), invalid_node_index, 0};
 }
 
+SafeTraffic::ConnectionPrices SafeTraffic::GetConnectionPrices(const TrafficGraph& graph)
+{
+    using Edge = ConnectionIndex<GridTerrainNode, GraphConnection>::Edge;
+    m_Connections.Update(graph);
+    if (m_PricesCopy != m_Connections.GetCopies() || m_NrOfPricedLights != m_Lights.size())
+    {
+        m_PriceKinds.assign(m_Connections.GetNrOfEdges(), PriceKind::Fixed);
+        m_FixedCosts.assign(m_Connections.GetNrOfEdges(), 0.f);
+        const auto mark = [&](int from, int to, PriceKind kind)
+        {
+            // The connection that GetConnection finds, wherever it appears.
+            const GraphConnection* pConnection = m_Connections.Find(from, to);
+            if (pConnection == nullptr)
+                return;
+            for (const Edge* pEdge = m_Connections.BeginOf(from); pEdge != m_Connections.EndOf(from); ++pEdge)
+                if (pEdge->pConnection == pConnection)
+                    m_PriceKinds[m_Connections.IndexOf(pEdge)] = kind;
+        };
+        for (const TrafficLight& light : m_Lights)
+            mark(light.fromNode, light.toNode, PriceKind::Light);
+        // As a search raises them: the ring first, the junctions after.
+        if (m_RingCost != RoadNetwork::RingCost)
+            for (const RoadNetwork::RaisedConnection& ring : m_RingConnections)
+                mark(ring.fromNode, ring.toNode, PriceKind::Ring);
+        for (const RoadNetwork::RaisedConnection& raised : m_PlanningRaise)
+            mark(raised.fromNode, raised.toNode, PriceKind::Raised);
+        for (int node = 0; node < m_Connections.GetNrOfNodes(); ++node)
+            for (const Edge* pEdge = m_Connections.BeginOf(node); pEdge != m_Connections.EndOf(node); ++pEdge)
+                m_FixedCosts[m_Connections.IndexOf(pEdge)] = pEdge->pConnection->GetCost();
+        m_PricesCopy = m_Connections.GetCopies();
+        m_NrOfPricedLights = m_Lights.size();
+    }
+    return {m_PriceKinds.data(), m_FixedCosts.data(), m_PriceKinds.size(), m_RingCost};
+}
+
 const PathCells& SafeTraffic::GetPathCells(const TrafficGraph& graph, int carIndex)
 {
     ReadPlaces(graph);
@@ -1460,61 +1495,39 @@ BehaviorState ResolveWaitingCycle(Blackboard* pBlackboard)
 
 namespace
 {
-/// Raises connection costs for the length of one search and then puts back exactly what was there
-/// (a light may have set a cost, so no fixed value is assumed).
-class SearchCosts
+/// What a safe car's search charges for a connection: the ring's connections at the city's ring cost,
+/// the junctions' inner connections raised to raisedCost, and JamCost for every standing car in the cell
+/// a connection leads into, added one by one as the cars are counted, so that paths keep clear of queues
+/// where they can; a connection into the avoided cell (if any) costs AvoidedCost instead. The graph's
+/// own costs stay as they are.
+struct SafePricing
 {
-public:
-    explicit SearchCosts(TrafficGraph& graph) : m_Graph(graph) {}
-    ~SearchCosts()
-    {
-        for (auto it = m_Saved.rbegin(); it != m_Saved.rend(); ++it)
-            it->first->SetCost(it->second);
-    }
-    SearchCosts(const SearchCosts&) = delete;
-    SearchCosts& operator=(const SearchCosts&) = delete;
-
-    void Set(int from, int to, float cost)
-    {
-        if (GraphConnection* pConnection = m_Graph.GetConnection(from, to))
-            Set(*pConnection, cost);
-    }
-
-private:
-    void Set(GraphConnection& connection, float cost)
-    {
-        m_Saved.emplace_back(&connection, connection.GetCost());
-        connection.SetCost(cost);
-    }
-
-    TrafficGraph& m_Graph;
-    std::vector<std::pair<GraphConnection*, float>> m_Saved;
-};
-
-/// The costs a safe car plans with: the ring's connections at the city's ring cost and the junctions'
-/// inner connections raised to raisedCost, set in the graph; JamPricing adds the queues.
-void RaiseSafeSearchCosts(SearchCosts& costs, const SafeTraffic& traffic, float raisedCost)
-{
-    if (traffic.GetRingCost() != RoadNetwork::RingCost)
-        for (const RoadNetwork::RaisedConnection& ring : traffic.GetRingConnections())
-            costs.Set(ring.fromNode, ring.toNode, traffic.GetRingCost());
-    for (const RoadNetwork::RaisedConnection& raised : traffic.GetPlanningRaise())
-        costs.Set(raised.fromNode, raised.toNode, raisedCost);
-}
-
-/// What a search charges for a connection on top of the graph's costs: JamCost for every standing car
-/// in the cell it leads into, added one by one as the cars are counted, so that paths keep clear of
-/// queues where they can; a connection into the avoided cell (if any) costs AvoidedCost instead.
-struct JamPricing
-{
+    SafeTraffic::ConnectionPrices prices;
+    float raisedCost = RoadNetwork::RaisedCost;
     SafeTraffic::StandingCars standing;
     int avoidedNode = invalid_node_index;
 
-    float operator()(const GraphConnection& connection, int to) const
+    float operator()(const GraphConnection* pConnection, int to, size_t edge) const
     {
+        VEMOX_ASSERT(edge < prices.nrOfEdges && "<SafePricing>: a search over another graph");
         if (to == avoidedNode)
             return AvoidedCost;
-        float cost = connection.GetCost();
+        float cost = 0.f;
+        switch (prices.kinds[edge])
+        {
+        case SafeTraffic::PriceKind::Fixed:
+            cost = prices.fixedCosts[edge];
+            break;
+        case SafeTraffic::PriceKind::Light:
+            cost = pConnection->GetCost(); // the only connections read: the others' costs are known
+            break;
+        case SafeTraffic::PriceKind::Ring:
+            cost = prices.ringCost;
+            break;
+        case SafeTraffic::PriceKind::Raised:
+            cost = raisedCost;
+            break;
+        }
         for (int k = standing.In(to); k > 0; --k)
             cost += JamCost;
         return cost;
@@ -1546,7 +1559,7 @@ public:
         if (ppPlanner != nullptr && *ppPlanner != nullptr && (*ppPlanner)->GetGraph() == &graph)
             m_pPlanner = *ppPlanner;
     }
-    std::vector<GridTerrainNode*> Find(int start, int goal, const JamPricing& pricing)
+    std::vector<GridTerrainNode*> Find(int start, int goal, const SafePricing& pricing)
     {
         if (m_pPlanner != nullptr)
             return m_pPlanner->FindRouteAtCosts(start, goal, m_Heuristic, pricing);
@@ -1570,11 +1583,11 @@ std::vector<GridTerrainNode*> FindPathAroundJams(Blackboard* pBlackboard, const 
 {
     std::vector<GridTerrainNode*> nodes;
     PathSearch search(pBlackboard, *context.pGraph, heuristic);
-    const JamPricing pricing{context.pTraffic->CountStandingCars(*context.pGraph, *context.pCars, context.pCar)};
+    SafePricing pricing{context.pTraffic->GetConnectionPrices(*context.pGraph), RoadNetwork::RaisedCost,
+                        context.pTraffic->CountStandingCars(*context.pGraph, *context.pCars, context.pCar)};
     for (const float raisedCost : {RoadNetwork::RaisedCost, 2.f * RoadNetwork::RaisedCost})
     {
-        SearchCosts costs(*context.pGraph);
-        RaiseSafeSearchCosts(costs, *context.pTraffic, raisedCost);
+        pricing.raisedCost = raisedCost;
         nodes = search.Find(start, goal, pricing);
         if (!HasUTurn(*context.pGraph, nodes))
             break;
@@ -1640,9 +1653,8 @@ bool PlanPathAvoiding(Blackboard* pBlackboard, int avoidedNode, bool mayChangeDe
     // road nodes in turn.
     std::vector<GridTerrainNode*> nodes;
     {
-        SearchCosts costs(graph);
-        RaiseSafeSearchCosts(costs, *context.pTraffic, 2.f * RoadNetwork::RaisedCost);
-        const JamPricing pricing{context.pTraffic->CountStandingCars(graph, *context.pCars, &car), avoidedNode};
+        const SafePricing pricing{context.pTraffic->GetConnectionPrices(graph), 2.f * RoadNetwork::RaisedCost,
+                                  context.pTraffic->CountStandingCars(graph, *context.pCars, &car), avoidedNode};
         PathSearch search(pBlackboard, graph, pHeuristic);
         int goal = graph.GetNodeIdxAtWorldPos(car.GetDestination());
         const int attempts = mayChangeDestination ? MaxAvoidingAttempts : 1;

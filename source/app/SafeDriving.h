@@ -182,6 +182,27 @@ public:
         int In(int cell) const { return counts[cell] - (cell == ownCell ? ownStanding : 0); }
     };
     StandingCars CountStandingCars(const TrafficGraph& graph, const std::vector<Car*>& cars, const Car* pPlanner);
+
+    /// How a plan prices each connection of the graph, by its place in the graph's connections
+    /// (ConnectionIndex::IndexOf): at its fixed road cost, at its current cost (a light's), at the ring's
+    /// planning cost, or raised.
+    enum class PriceKind : std::uint8_t
+    {
+        Fixed,
+        Light,
+        Ring,
+        Raised,
+    };
+    struct ConnectionPrices
+    {
+        const PriceKind* kinds = nullptr;
+        const float* fixedCosts = nullptr;
+        std::size_t nrOfEdges = 0;
+        float ringCost = 0.f;
+    };
+    /// Made from the graph as it stands on the first call, and again after its structure or the lights
+    /// change; every connection but the lights' keeps its cost while the cars drive.
+    ConnectionPrices GetConnectionPrices(const TrafficGraph& graph);
     /// For checking the searches: every search looks at every car and no view is kept. The cars then
     /// drive exactly as they do with the grid and the kept views, only slower.
     void SetSearchesEveryCar(bool searchesEveryCar) { m_SearchesEveryCar = searchesEveryCar; }
@@ -271,6 +292,10 @@ private:
     /// Per cell, the cars that stand there by the kept places and velocities; read and kept with them.
     std::vector<int> m_StandingCounts;
     std::vector<int> m_CountedStanding; ///< the counts of a plan outside the cars' updates
+    std::vector<PriceKind> m_PriceKinds; ///< per connection, see GetConnectionPrices
+    std::vector<float> m_FixedCosts;
+    std::uint64_t m_PricesCopy = 0;      ///< the copy of m_Connections they were made from (0: none)
+    std::size_t m_NrOfPricedLights = 0;
     Vemox::ConnectionIndex<Vemox::GridTerrainNode, Vemox::GraphConnection> m_Connections;
     /// Per car, the connection ahead it last found, with its cells and the copy of m_Connections.
     struct KeptConnection

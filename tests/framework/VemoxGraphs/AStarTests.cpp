@@ -416,9 +416,9 @@ TEST(AStarDeathTest, NullNodesAreRejected)
 
 TEST(AStarProperty, CostsGivenByTheCallerSearchAsTheSameCostsSetInTheGraph)
 {
-    // A caller's price per connection and target (here its cost plus a surcharge per target node, in
-    // steps that do not sum exactly) must give the paths of a search over those costs set in the graph,
-    // and leave the graph's own costs alone.
+    // A caller's price per connection (here its cost plus a surcharge by its place in the graph's
+    // connections and one by its target, in steps that do not sum exactly) must give the paths of a
+    // search over those costs set in the graph, and leave the graph's own costs alone.
     std::mt19937 random(909u);
     int comparedPairs = 0;
     for (int caseIndex = 0; caseIndex < 60; ++caseIndex)
@@ -429,23 +429,23 @@ TEST(AStarProperty, CostsGivenByTheCallerSearchAsTheSameCostsSetInTheGraph)
         const int nrOfNodes = columns * rows;
         std::uniform_int_distribution<int> anyNode(0, nrOfNodes - 1);
         std::uniform_int_distribution<int> anyCost(0, 3);
-        std::vector<GraphConnection*> connections;
-        std::vector<float> ownCosts;
         for (int i = 0; i < nrOfNodes * 3; ++i)
         {
             const int from = anyNode(random);
             const int to = anyNode(random);
-            if (from == to || !graph.IsUniqueConnection(from, to))
-                continue;
-            ownCosts.push_back(static_cast<float>(anyCost(random)));
-            connections.push_back(new GraphConnection(from, to, ownCosts.back()));
-            graph.AddConnection(connections.back());
+            if (from != to && graph.IsUniqueConnection(from, to))
+                Connect(graph, from, to, static_cast<float>(anyCost(random)));
         }
-        std::vector<float> surcharge(static_cast<size_t>(nrOfNodes));
-        for (float& extra : surcharge)
+        ConnectionIndex<GridTerrainNode, GraphConnection> edges;
+        edges.Update(graph);
+        std::vector<float> byEdge(edges.GetNrOfEdges());
+        std::vector<float> byTarget(static_cast<size_t>(nrOfNodes));
+        for (float& extra : byEdge)
             extra = 0.1f * static_cast<float>(anyCost(random));
-        const auto price = [&](const GraphConnection& connection, int to)
-        { return connection.GetCost() + surcharge[static_cast<size_t>(to)]; };
+        for (float& extra : byTarget)
+            extra = 0.3f * static_cast<float>(anyCost(random));
+        const auto price = [&](const GraphConnection* pConnection, int to, size_t edge)
+        { return pConnection->GetCost() + byEdge.at(edge) + byTarget[static_cast<size_t>(to)]; };
 
         Pathfinder priced(&graph, Chebyshev);
         std::vector<std::vector<GridTerrainNode*>> pricedPaths;
@@ -456,11 +456,17 @@ TEST(AStarProperty, CostsGivenByTheCallerSearchAsTheSameCostsSetInTheGraph)
                 priced.FindPath(graph.GetNode(start), graph.GetNode(goal), path, price);
                 pricedPaths.push_back(path);
             }
-        for (size_t i = 0; i < connections.size(); ++i)
-        {
-            ASSERT_EQ(connections[i]->GetCost(), ownCosts[i]);
-            connections[i]->SetCost(price(*connections[i], connections[i]->GetTo()));
-        }
+        std::vector<float> newCosts;
+        for (int node = 0; node < nrOfNodes; ++node)
+            for (auto* pEdge = edges.BeginOf(node); pEdge != edges.EndOf(node); ++pEdge)
+            {
+                newCosts.push_back(price(pEdge->pConnection, pEdge->to, edges.IndexOf(pEdge)));
+                ASSERT_EQ(pEdge->pConnection->GetCost(), std::floor(pEdge->pConnection->GetCost()))
+                    << "the priced search changed a cost";
+            }
+        for (int node = 0, i = 0; node < nrOfNodes; ++node)
+            for (auto* pEdge = edges.BeginOf(node); pEdge != edges.EndOf(node); ++pEdge)
+                pEdge->pConnection->SetCost(newCosts[static_cast<size_t>(i++)]);
         Pathfinder set(&graph, Chebyshev);
         for (int start = 0; start < nrOfNodes; ++start)
             for (int goal = 0; goal < nrOfNodes; ++goal)

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -63,12 +64,14 @@ public:
     bool FindPath(TNode* pStartNode, TNode* pGoalNode, std::vector<TNode*>& path)
     {
         return FindPath(pStartNode, pGoalNode, path,
-                        [](const TConnection& connection, int) { return connection.GetCost(); });
+                        [](const TConnection* pConnection, int, std::size_t) { return pConnection->GetCost(); });
     }
 
-    /// The same search with the cost of each connection taken from costOf(connection, target node index)
-    /// instead of the connection: a caller that prices connections its own way for one search need not
-    /// change them in the graph. costOf must give the same cost for the same connection within a search.
+    /// The same search with the cost of each connection taken from costOf(pConnection, target node index,
+    /// edge) instead of the connection, edge being the connection's place in the graph's connections
+    /// (ConnectionIndex::IndexOf): a caller that prices connections its own way for one search need not
+    /// change them in the graph, nor read them where it knows their costs. costOf must give the same cost
+    /// for the same connection within a search.
     template <class CostOf>
     bool FindPath(TNode* pStartNode, TNode* pGoalNode, std::vector<TNode*>& path, const CostOf& costOf)
     {
@@ -94,7 +97,8 @@ public:
             {
                 const Edge& connection = *pEdge;
                 const int next = connection.to;
-                const float costSoFar = currentCost + costOf(*connection.pConnection, next);
+                const float costSoFar =
+                    currentCost + costOf(connection.pConnection, next, m_Connections.IndexOf(pEdge));
                 // A node reached before, open or closed, is opened again only by a strictly cheaper route;
                 // a closed one is then reopened.
                 if (IsReached(next) && costSoFar >= m_Records[static_cast<size_t>(next)].costSoFar)

@@ -4,6 +4,7 @@
 
 #include "framework/VemoxAI/VemoxGraphs/VIGraph.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -63,6 +64,11 @@ public:
 
     /// Node slots at the last copy, removed slots included.
     int GetNrOfNodes() const { return static_cast<int>(m_FirstEdge.size()) - 1; }
+
+    /// All connections, node by node in index order and each node's in list order: an edge's place in
+    /// this order (IndexOf) is the same in every index copied from a graph of the same structure.
+    std::size_t GetNrOfEdges() const { return m_Edges.size(); }
+    std::size_t IndexOf(const Edge* pEdge) const { return static_cast<std::size_t>(pEdge - m_Edges.data()); }
 
     /// node's connections are [BeginOf(node), EndOf(node)); node in [0, GetNrOfNodes()).
     const Edge* BeginOf(int node) const { return m_Edges.data() + m_FirstEdge[static_cast<size_t>(node)]; }
