@@ -33,11 +33,3 @@ const std::vector<GridTerrainNode*>& RoutePlanner::FindRoute(int start, int goal
         raised.pConnection->SetCost(raised.restoreCost);
     return m_Route;
 }
-
-const std::vector<GridTerrainNode*>& RoutePlanner::FindRouteAtCurrentCosts(int start, int goal,
-                                                                           Heuristic heuristic)
-{
-    m_Search.SetHeuristicFunction(heuristic);
-    m_Search.FindPath(m_pGraph->GetNode(start), m_pGraph->GetNode(goal), m_Route);
-    return m_Route;
-}

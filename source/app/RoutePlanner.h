@@ -24,12 +24,9 @@ public:
     /// reached. The result is valid until the next call.
     const std::vector<Vemox::GridTerrainNode*>& FindRoute(int start, int goal, Vemox::Heuristic heuristic);
 
-    /// A cheapest route at the costs the connections have now, nothing raised, in the same reused storage
-    /// (for a planner that sets costs of its own). Valid until the next call.
-    const std::vector<Vemox::GridTerrainNode*>& FindRouteAtCurrentCosts(int start, int goal,
-                                                                        Vemox::Heuristic heuristic);
-
-    /// The same at the costs costOf(pConnection, target node, edge) gives (see AStar::FindPath).
+    /// A cheapest route at the costs costOf(pConnection, target node, edge) gives (see AStar::FindPath),
+    /// nothing raised, in the same reused storage: for a planner that prices connections its own way.
+    /// Valid until the next call.
     template <class CostOf>
     const std::vector<Vemox::GridTerrainNode*>& FindRouteAtCosts(int start, int goal, Vemox::Heuristic heuristic,
                                                                  const CostOf& costOf)

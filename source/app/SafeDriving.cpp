@@ -805,6 +805,7 @@ void SafeTraffic::ReadAllPlaces(const TrafficGraph& graph)
     m_WaitingForIndex.resize(m_Cars.size());
     m_PathCells.resize(m_Cars.size());
     m_ConnectionsAhead.resize(m_Cars.size());
+    m_StandingCounts.assign(static_cast<size_t>(graph.GetNrOfNodes()), 0);
     for (size_t i = 0; i < m_Cars.size(); ++i)
     {
         const Car* pCar = m_Cars[i];
@@ -821,11 +822,9 @@ void SafeTraffic::ReadAllPlaces(const TrafficGraph& graph)
         m_WaitingFor[i] = pCar->GetWaitingFor();
         m_WaitingForIndex[i] = IndexOf(m_WaitingFor[i]);
         m_PathCells[i].pathVersion = pCar->GetPathVersion();
-    }
-    m_StandingCounts.assign(static_cast<size_t>(graph.GetNrOfNodes()), 0);
-    for (size_t i = 0; i < m_Cars.size(); ++i)
         if (m_Places[i].cell != invalid_node_index && IsStanding(m_Velocities[i]))
             ++m_StandingCounts[static_cast<size_t>(m_Places[i].cell)];
+    }
     m_PlacesStep = m_Step;
 }
 
