@@ -78,7 +78,7 @@ public:
         VEMOX_ASSERT((pStartNode != nullptr) && (pGoalNode != nullptr) && "<AStar::FindPath>: null node");
         path.clear();
         BeginSearch();
-        Open(pStartNode->GetIndex(), nullptr, 0.f, GetHeuristicCost(pStartNode, pGoalNode));
+        Open(pStartNode->GetIndex(), invalid_node_index, 0.f, GetHeuristicCost(pStartNode, pGoalNode));
 
         const int start = pStartNode->GetIndex();
         const int goal = pGoalNode->GetIndex();
@@ -108,9 +108,9 @@ public:
                 const Vector2D nextPos = m_NodePos[static_cast<size_t>(next)];
                 const float estimate =
                     m_HeuristicFunction(std::abs(goalPos.x - nextPos.x), std::abs(goalPos.y - nextPos.y));
-                Open(next, connection.pConnection, costSoFar, costSoFar + estimate);
+                Open(next, current, costSoFar, costSoFar + estimate);
             }
-            m_Records[static_cast<size_t>(current)].state = ListState::Closed;
+            m_Records[static_cast<size_t>(current)].openOrder = ClosedOrder;
         }
 
         if (current != goal)
@@ -122,13 +122,13 @@ public:
         while (current != start)
         {
             const NodeRecord& record = m_Records[static_cast<size_t>(current)];
-            if (record.pConnection == nullptr || path.size() >= m_NrOfReached)
+            if (record.from == invalid_node_index || path.size() >= m_NrOfReached)
             {
                 path.clear();
                 return false;
             }
             path.push_back(m_pGraph->GetNode(current));
-            current = record.pConnection->GetFrom();
+            current = record.from;
             if (!IsReached(current))
             {
                 path.clear();
@@ -153,20 +153,21 @@ public:
     const IGraph<TNode, TConnection>* GetGraph() const { return m_pGraph; }
 
 private:
-    enum class ListState : std::uint8_t
-    {
-        Open,
-        Closed,
-    };
+    /// One outgoing connection as the search walks it: the connection (read for its current cost) and its
+    /// target, stored contiguously per node.
+    using Edge = typename ConnectionIndex<TNode, TConnection>::Edge;
 
-    /// The record of one node in the current search; stale (unreached) when its search differs.
+    /// The openOrder of a closed record: no heap entry carries it (a search opens fewer records).
+    static constexpr std::uint32_t ClosedOrder = 0xffffffffu;
+
+    /// The record of one node in the current search; stale (unreached) when its search differs. Sixteen
+    /// bytes, so that the records a large search touches stay few cache lines.
     struct NodeRecord
     {
-        TConnection* pConnection = nullptr; ///< how the node was reached; null for the start record
+        int from = invalid_node_index; ///< the node it was reached from; none for the start record
         float costSoFar = 0.f;
-        std::uint32_t openOrder = 0; ///< when the record was last opened: the heap entry that is current
+        std::uint32_t openOrder = 0; ///< when it was last opened (its current heap entry), or ClosedOrder
         std::uint32_t search = 0;
-        ListState state = ListState::Open;
     };
 
     /// An entry of the open heap; entries whose record has been replaced or closed since are skipped.
@@ -186,10 +187,6 @@ private:
             return openOrder > other.openOrder;
         }
     };
-
-    /// One outgoing connection as the search walks it: the connection (read for its current cost) and its
-    /// target, stored contiguously per node.
-    using Edge = typename ConnectionIndex<TNode, TConnection>::Edge;
 
     void BeginSearch()
     {
@@ -227,7 +224,7 @@ private:
 
     bool IsReached(int node) const { return m_Records[static_cast<size_t>(node)].search == m_Search; }
 
-    void Open(int node, TConnection* pConnection, float costSoFar, float estimatedTotalCost)
+    void Open(int node, int from, float costSoFar, float estimatedTotalCost)
     {
         NodeRecord& record = m_Records[static_cast<size_t>(node)];
         if (record.search != m_Search)
@@ -235,9 +232,8 @@ private:
             record.search = m_Search;
             ++m_NrOfReached;
         }
-        record.pConnection = pConnection;
+        record.from = from;
         record.costSoFar = costSoFar;
-        record.state = ListState::Open;
         record.openOrder = m_NextOpenOrder++;
         m_OpenHeap.push_back({estimatedTotalCost, record.openOrder, node});
         std::push_heap(m_OpenHeap.begin(), m_OpenHeap.end(), std::greater<OpenEntry>());
@@ -253,7 +249,7 @@ private:
             const OpenEntry entry = m_OpenHeap.back();
             m_OpenHeap.pop_back();
             const NodeRecord& record = m_Records[static_cast<size_t>(entry.node)];
-            if (record.state == ListState::Open && record.openOrder == entry.openOrder)
+            if (record.openOrder == entry.openOrder)
             {
                 node = entry.node;
                 return true;
