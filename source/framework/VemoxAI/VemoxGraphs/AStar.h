@@ -153,10 +153,6 @@ public:
     const IGraph<TNode, TConnection>* GetGraph() const { return m_pGraph; }
 
 private:
-    /// One outgoing connection as the search walks it: the connection (read for its current cost) and its
-    /// target, stored contiguously per node.
-    using Edge = typename ConnectionIndex<TNode, TConnection>::Edge;
-
     /// The openOrder of a closed record: no heap entry carries it (a search opens fewer records).
     static constexpr std::uint32_t ClosedOrder = 0xffffffffu;
 
@@ -187,6 +183,10 @@ private:
             return openOrder > other.openOrder;
         }
     };
+
+    /// One outgoing connection as the search walks it: the connection (read for its current cost) and its
+    /// target, stored contiguously per node.
+    using Edge = typename ConnectionIndex<TNode, TConnection>::Edge;
 
     void BeginSearch()
     {
