@@ -317,11 +317,6 @@ Vector2D SteeringAlong(const PathCells& path, const Car& car, const Vector2D& po
     return FromPolar(1.f, car.GetRotation());
 }
 
-Vector2D SteeringDirection(const TrafficGraph& graph, const Car& car, const Vector2D& position, int cell)
-{
-    return SteeringAlong(ReadPathCells(graph, car, 2), car, position, cell);
-}
-
 /// The route of a car standing in `cell` (GetRoute): the cell, then the path's cells.
 Route RouteAlong(const PathCells& path, int cell)
 {
@@ -339,12 +334,6 @@ Route RouteAlong(const PathCells& path, int cell)
 Route RouteFrom(const TrafficGraph& graph, const Car& car, int cell)
 {
     return RouteAlong(ReadPathCells(graph, car), cell);
-}
-
-Vector2D SteeringDirection(const TrafficGraph& graph, const Car& car)
-{
-    const Vector2D position = car.GetPosition();
-    return SteeringDirection(graph, car, position, graph.GetNodeIdxAtWorldPos(position));
 }
 
 /// How firmly another car is in a car's way, weakest first: ahead in the corridor in front of it,
@@ -697,28 +686,40 @@ Route SafeTraffic::GetOwnRoute(const TrafficGraph& graph, const Car& car, int ca
     return m_OwnRoute;
 }
 
-const GraphConnection* SafeTraffic::GetConnectionAhead(const TrafficGraph& graph, int carIndex)
+float SafeTraffic::GetRoadSpeedAhead(const TrafficGraph& graph, int carIndex)
 {
     VEMOX_ASSERT(carIndex >= 0 && static_cast<size_t>(carIndex) < m_Cars.size() &&
-                 "<SafeTraffic::GetConnectionAhead>: invalid car index");
+                 "<SafeTraffic::GetRoadSpeedAhead>: invalid car index");
     if (carIndex != m_UpdatingCar || m_SearchesEveryCar)
-        return RoadNetwork::GetConnectionAhead(graph, *m_Cars[static_cast<size_t>(carIndex)]);
+        return CarBehavior::SpeedOnRoad(
+            RoadNetwork::GetConnectionAhead(graph, *m_Cars[static_cast<size_t>(carIndex)]));
     const PathCells& path = GetOwnPathCells(graph, carIndex);
     if (path.size == 0)
-        return nullptr;
-    // A car keeps to one connection for many steps: it is looked up again only when the cells or the
-    // graph's structure change.
+        return CarBehavior::SpeedOnRoad(nullptr);
+    // A car keeps to one connection for many steps: it is looked up again only when the cells, the
+    // graph's structure or the lights change. Reading a connection's cost is a cache miss at thousands
+    // of cars, and only a light's connection changes its cost between steps.
     m_Connections.Update(graph);
     KeptConnection& kept = m_ConnectionsAhead[static_cast<size_t>(carIndex)];
     const int from = GetPlace(graph, carIndex).cell;
-    if (kept.from != from || kept.to != path.cells[0] || kept.copy != m_Connections.GetCopies())
-        kept = KeptConnection{from, path.cells[0], m_Connections.GetCopies(),
-                              m_Connections.Find(from, path.cells[0])};
-    return kept.pConnection;
+    if (kept.from != from || kept.to != path.cells[0] || kept.copy != m_Connections.GetCopies() ||
+        kept.nrOfLights != m_Lights.size())
+    {
+        const GraphConnection* pConnection = m_Connections.Find(from, path.cells[0]);
+        const bool isLit = pConnection != nullptr && FindLight(from, path.cells[0]) != nullptr;
+        kept = KeptConnection{from, path.cells[0], m_Connections.GetCopies(), m_Lights.size(), pConnection, isLit,
+                              CarBehavior::SpeedOnRoad(pConnection)};
+    }
+    return kept.isLit ? CarBehavior::SpeedOnRoad(kept.pConnection) : kept.roadSpeed;
 }
 
 const PathCells& SafeTraffic::GetOwnPathCells(const TrafficGraph& graph, int carIndex)
 {
+    if (carIndex != m_UpdatingCar || m_SearchesEveryCar)
+    {
+        m_FreshPathCells = ReadPathCells(graph, *m_Cars[static_cast<size_t>(carIndex)]);
+        return m_FreshPathCells;
+    }
     // Its own update may have changed its path since the places were read.
     ReadPlaces(graph);
     const size_t i = static_cast<size_t>(carIndex);
@@ -1061,8 +1062,10 @@ BehaviorState KeepSafeDistance(Blackboard* pBlackboard)
     const TrafficGraph& graph = world.graph;
     const Car& car = *context.pCar;
     const Route route = context.OwnRoute();
-    const Vector2D heading = SteeringDirection(graph, car);
-    const Vector2D position = car.GetPosition();
+    const SafeTraffic::CarPlace own = world.Place(context.index);
+    const Vector2D position = own.position;
+    const Vector2D heading =
+        SteeringAlong(context.pTraffic->GetOwnPathCells(graph, context.index), car, position, own.cell);
 
     float allowed = FloatMax;
     const Car* pBlocker = nullptr;
@@ -1070,7 +1073,7 @@ BehaviorState KeepSafeDistance(Blackboard* pBlackboard)
     // Nothing beyond the look-ahead is in the car's way (SeeInTheWay). Of two equal limits the one of
     // the earlier car counts, in whatever order the cars come.
     for (const int i :
-         NearbyCars(world, car.GetPosition(), Lookahead + 1.f, Lookahead2, NearbyCars::Order::Any))
+         NearbyCars(world, position, Lookahead + 1.f, Lookahead2, NearbyCars::Order::Any))
     {
         const Car* pOther = world.cars[static_cast<size_t>(i)];
         const SafeTraffic::CarPlace place = world.Place(i);
@@ -1305,7 +1308,7 @@ BehaviorState SetSpeedFromRoadAhead(Blackboard* pBlackboard)
         pGraph == nullptr || !pBlackboard->GetData(TrafficKey, pTraffic) || pTraffic == nullptr ||
         !pBlackboard->GetData(IndexKey, index) || index < 0 || std::as_const(*pCar).GetPath().empty())
         return BehaviorState::Failure;
-    pCar->SetMaxLinearSpeed(CarBehavior::SpeedOnRoad(pTraffic->GetConnectionAhead(*pGraph, index)));
+    pCar->SetMaxLinearSpeed(pTraffic->GetRoadSpeedAhead(*pGraph, index));
     return BehaviorState::Success;
 }
 
@@ -1606,6 +1609,41 @@ void SetPath(const TrafficGraph& graph, Car& car, const std::vector<GridTerrainN
 }
 } // namespace
 
+bool IsAtDestination(Blackboard* pBlackboard)
+{
+    Context context;
+    if (!ReadContext(pBlackboard, context))
+        return false;
+    const TrafficGraph& graph = *context.pGraph;
+    return context.pTraffic->GetPlace(graph, context.index).cell ==
+           graph.GetNodeIdxAtWorldPos(context.pCar->GetDestination());
+}
+
+bool HasReachedNextPathPoint(Blackboard* pBlackboard)
+{
+    Context context;
+    if (!ReadContext(pBlackboard, context))
+        return false;
+    const TrafficGraph& graph = *context.pGraph;
+    const PathCells& path = context.pTraffic->GetOwnPathCells(graph, context.index);
+    if (path.size == 0 || context.pTraffic->GetPlace(graph, context.index).cell != path.cells[0])
+        return false;
+    context.pCar->GetPath().pop_front();
+    return true;
+}
+
+BehaviorState SeekNextPathPoint(Blackboard* pBlackboard)
+{
+    Context context;
+    if (!ReadContext(pBlackboard, context))
+        return BehaviorState::Failure;
+    const PathCells& path = context.pTraffic->GetOwnPathCells(*context.pGraph, context.index);
+    if (path.size == 0)
+        return BehaviorState::Failure;
+    context.pCar->SeekTo(path.points[0]);
+    return BehaviorState::Success;
+}
+
 BehaviorState PlanPathAroundJams(Blackboard* pBlackboard)
 {
     Context context;
@@ -1723,15 +1761,15 @@ IBehavior* CreateSafeBehaviorRoot()
         new BehaviorSequence({
             new BehaviorSelector({
                 new BehaviorSequence({
-                    new BehaviorConditional(IsAtDestination),
+                    new BehaviorConditional(SafeDriving::IsAtDestination),
                     new BehaviorAction(PlanPathAroundJams),
-                    new BehaviorAction(SeekNextPathPoint),
+                    new BehaviorAction(SafeDriving::SeekNextPathPoint),
                 }),
                 new BehaviorSequence({
-                    new BehaviorConditional(HasReachedNextPathPoint),
-                    new BehaviorAction(SeekNextPathPoint),
+                    new BehaviorConditional(SafeDriving::HasReachedNextPathPoint),
+                    new BehaviorAction(SafeDriving::SeekNextPathPoint),
                 }),
-                new BehaviorAction(SeekNextPathPoint),
+                new BehaviorAction(SafeDriving::SeekNextPathPoint),
             }),
             new BehaviorAction(ReplanOnTheWay),
             new BehaviorAction(DriveOnPastAFullTurnOff),

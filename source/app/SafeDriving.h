@@ -120,10 +120,16 @@ public:
     /// run before any leaf reads the route.
     Route GetOwnRoute(const TrafficGraph& graph, const Car& car, int carIndex);
     void ForgetOwnRoute() { m_HasOwnRoute = false; }
-    /// The connection from car carIndex's cell to the cell of its next path point, as
-    /// RoadNetwork::GetConnectionAhead finds it; during the car's own update, from its kept place and
-    /// path cells and a flat copy of the graph's connections.
-    const Vemox::GraphConnection* GetConnectionAhead(const TrafficGraph& graph, int carIndex);
+    /// The cells of car carIndex's path (and its first two points) for its own leaves: during its update
+    /// kept from step to step and read again whenever its path has changed, also by its own leaves;
+    /// otherwise read afresh.
+    const PathCells& GetOwnPathCells(const TrafficGraph& graph, int carIndex);
+    /// The speed the road allows car carIndex (CarBehavior::SpeedOnRoad) on the connection from its cell to
+    /// the cell of its next path point, as RoadNetwork::GetConnectionAhead finds it. During the car's own
+    /// update the connection comes from its kept place and path cells and a flat copy of the graph's
+    /// connections, and the speed is kept with it unless a light opens and closes the connection: only
+    /// the lights change a connection's cost for longer than a plan.
+    float GetRoadSpeedAhead(const TrafficGraph& graph, int carIndex);
     /// The view of car carIndex (the car at that index in the cars).
     CarView GetView(const TrafficGraph& graph, int carIndex)
     {
@@ -265,8 +271,6 @@ private:
     /// path they were read from: read again only when the version read with the places, or after the
     /// car's own update, differs.
     const PathCells& GetPathCells(const TrafficGraph& graph, int carIndex);
-    /// The path cells of the car that updates, after its own leaves may have changed its path.
-    const PathCells& GetOwnPathCells(const TrafficGraph& graph, int carIndex);
 
     const std::vector<Car*>& m_Cars;
     const std::vector<TrafficLight>& m_Lights;
@@ -289,6 +293,7 @@ private:
     std::vector<const Car*> m_WaitingFor;
     std::vector<int> m_WaitingForIndex;
     std::vector<KeptPathCells> m_PathCells;
+    PathCells m_FreshPathCells; ///< what GetOwnPathCells read afresh
     /// Per cell, the cars that stand there by the kept places and velocities; read and kept with them.
     std::vector<int> m_StandingCounts;
     std::vector<int> m_CountedStanding; ///< the counts of a plan outside the cars' updates
@@ -297,13 +302,17 @@ private:
     std::uint64_t m_PricesCopy = 0;      ///< the copy of m_Connections they were made from (0: none)
     std::size_t m_NrOfPricedLights = 0;
     Vemox::ConnectionIndex<Vemox::GridTerrainNode, Vemox::GraphConnection> m_Connections;
-    /// Per car, the connection ahead it last found, with its cells and the copy of m_Connections.
+    /// Per car, the connection ahead it last found, with its cells, the copy of m_Connections and the
+    /// number of lights, and the road's speed on it unless a light guards it.
     struct KeptConnection
     {
         int from = Vemox::invalid_node_index;
         int to = Vemox::invalid_node_index;
         std::uint64_t copy = 0;
+        std::size_t nrOfLights = 0;
         const Vemox::GraphConnection* pConnection = nullptr;
+        bool isLit = false;
+        float roadSpeed = 0.f;
     };
     std::vector<KeptConnection> m_ConnectionsAhead;
     std::uint64_t m_PlacesStep = 0; ///< the step m_Places was read in (0: none)
@@ -331,6 +340,12 @@ bool ArrivesAfter(float distance, float v0, float topSpeed, float margin, float 
 /// speed `leadSpeed` at which what it approaches moves away from it: both brake at the blend's rate.
 float SafeSpeed(float room, float leadSpeed);
 
+/// The documented car's leaves that follow its path (CarBehavior::IsAtDestination,
+/// HasReachedNextPathPoint and SeekNextPathPoint), with the same results, reading the car's place and the
+/// cells and first point of its path from what the safe cars keep instead of from its body and its path.
+bool IsAtDestination(Vemox::Blackboard* pBlackboard);
+bool HasReachedNextPathPoint(Vemox::Blackboard* pBlackboard);
+Vemox::BehaviorState SeekNextPathPoint(Vemox::Blackboard* pBlackboard);
 /// Draws a random road destination outside the junctions and plans an A* path there with the
 /// documented raise, the ring's cost raised by the city's size (RingPlanningCost) and a cost for every
 /// car standing in a cell (paths keep clear of queues); a path with a U-turn inside a junction is
@@ -345,7 +360,7 @@ Vemox::BehaviorState ReplanOnTheWay(Vemox::Blackboard* pBlackboard);
 /// ring's single lane behind it.
 Vemox::BehaviorState DriveOnPastAFullTurnOff(Vemox::Blackboard* pBlackboard);
 /// Sets the car's maximum speed from the road it is on, as CarBehavior::SetSpeedFromRoad does, with the
-/// connection ahead taken from what the safe cars keep (SafeTraffic::GetConnectionAhead).
+/// connection ahead taken from what the safe cars keep (SafeTraffic::GetRoadSpeedAhead).
 Vemox::BehaviorState SetSpeedFromRoadAhead(Vemox::Blackboard* pBlackboard);
 /// Keeps a speed-dependent distance to every car ahead on the route or in the car's way (judged from
 /// routes and the direction the car steers to, never from relative velocity), and keeps out of a cell
