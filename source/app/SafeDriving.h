@@ -346,6 +346,7 @@ float SafeSpeed(float room, float leadSpeed);
 bool IsAtDestination(Vemox::Blackboard* pBlackboard);
 bool HasReachedNextPathPoint(Vemox::Blackboard* pBlackboard);
 Vemox::BehaviorState SeekNextPathPoint(Vemox::Blackboard* pBlackboard);
+
 /// Draws a random road destination outside the junctions and plans an A* path there with the
 /// documented raise, the ring's cost raised by the city's size (RingPlanningCost) and a cost for every
 /// car standing in a cell (paths keep clear of queues); a path with a U-turn inside a junction is
