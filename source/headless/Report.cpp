@@ -247,6 +247,30 @@ void WriteStuckCars(std::ostream& out, const TrafficMonitor& monitor, const App_
         out.flush();
 }
 
+void WriteCarTrace(std::ostream& out, const TrafficMonitor& monitor, const App_TrafficSimulation& app,
+                   const std::vector<int>& cars)
+{
+    const TrafficGraph& graph = *app.GetGraph();
+    const int columns = graph.GetNrOfColumns();
+    for (const int index : cars)
+    {
+        nlohmann::ordered_json line = {{"time", monitor.GetSimulatedTime()}};
+        line.update(DescribeCar(monitor, app, index));
+        const Car& car = *app.GetCars()[static_cast<size_t>(index)];
+        const int waitsFor = monitor.IndexOf(car.GetWaitingFor());
+        line["waits_for"] =
+            waitsFor >= 0 ? nlohmann::ordered_json(waitsFor) : nlohmann::ordered_json(nullptr);
+        const SafeDriving::Route route = SafeDriving::GetRoute(graph, car);
+        nlohmann::ordered_json cells = nlohmann::ordered_json::array();
+        for (int k = 0; k < route.size; ++k)
+            cells.push_back({route.cells[static_cast<size_t>(k)] % columns,
+                             route.cells[static_cast<size_t>(k)] / columns});
+        line["route"] = cells;
+        out << line.dump() << "\n";
+    }
+    out.flush();
+}
+
 void WriteTextSummary(std::ostream& out, const RunOptions& options, const RunMeasurements& measurements,
                       const TrafficMonitor& monitor, const App_TrafficSimulation& app)
 {

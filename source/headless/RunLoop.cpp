@@ -68,7 +68,7 @@ long ResidentKiB()
 }
 
 RunMeasurements RunFrames(const RunOptions& options, HeadlessSimulation& simulation, TrafficMonitor& monitor,
-                          std::ostream* pCsv, std::ostream* pStuckLog,
+                          std::ostream* pCsv, std::ostream* pStuckLog, std::ostream* pTrace,
                           const volatile std::sig_atomic_t* pStopSignal)
 {
     RunMeasurements measurements;
@@ -78,6 +78,7 @@ RunMeasurements RunFrames(const RunOptions& options, HeadlessSimulation& simulat
     const float deltaTime = static_cast<float>(options.deltaTime);
     const std::int64_t warmUpFrame = std::max<std::int64_t>(1, options.frames / 10);
     long nextCsvSecond = 1;
+    long nextTraceSecond = 1;
     for (std::int64_t frame = 1; frame <= options.frames; ++frame)
     {
         simulation.Step(deltaTime);
@@ -107,6 +108,17 @@ RunMeasurements RunFrames(const RunOptions& options, HeadlessSimulation& simulat
             {
                 measurements.stuckLogWriteFailed = true;
                 measurements.stuckLogError = errno;
+                break;
+            }
+        }
+        if (pTrace != nullptr && monitor.GetSimulatedTime() >= static_cast<double>(nextTraceSecond))
+        {
+            WriteCarTrace(*pTrace, monitor, simulation.GetApp(), options.traceCars);
+            ++nextTraceSecond;
+            if (!*pTrace)
+            {
+                measurements.traceWriteFailed = true;
+                measurements.traceError = errno;
                 break;
             }
         }

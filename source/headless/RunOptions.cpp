@@ -106,9 +106,13 @@ const char* const HelpFooter =
     "car, cell [column, row], road (ring, road, junction), speed, stood_seconds, stop (red_light,\n"
     "another_car, other), held_by (safe driver: car, light, junction, merge, nothing), next_cell).\n"
     "\n"
+    "Trace lines, one per traced car and simulated second: time and the car as in the stuck-car log, with\n"
+    "waits_for (the car it waits for, or null) and route (the cells it is about to drive through).\n"
+    "\n"
     "Exit codes: 0 a sound run; 2 a bad option (nothing is run); 3 integrity failed (cars outside the\n"
-    "world or with non-finite positions); 4 a write failed (the CSV file, the stuck-car log or standard\n"
-    "output; no summary follows); 130 interrupted by SIGINT, 143 by SIGTERM. A write failure wins over an\n"
+    "world or with non-finite positions); 4 a write failed (the CSV file, the stuck-car log, the trace or\n"
+    "standard output; no summary follows); 130 interrupted by SIGINT, 143 by SIGTERM. A write failure wins "
+    "over an\n"
     "interrupt, an interrupt over an integrity failure.";
 } // namespace
 
@@ -181,6 +185,17 @@ ParseOutcome ParseRunOptions(int argc, const char* const argv[], RunOptions& opt
                    "Write a JSON line to FILE for each car that passes 60 s standing: what it waits for")
         ->type_name("FILE")
         ->transform(FileName());
+    app.add_option("--trace-car", options.traceCars,
+                   "Trace car ID (0 to the number of cars - 1; repeat it or separate IDs by commas) into "
+                   "the --trace-log")
+        ->type_name("ID")
+        ->delimiter(',')
+        ->transform(DecimalInRange(0, largestCity.GetNrOfRoadCells() - 1));
+    app.add_option("--trace-log", options.traceLogPath,
+                   "Write a JSON line to FILE for every traced car every simulated second: where it is, "
+                   "what stops it and its way ahead")
+        ->type_name("FILE")
+        ->transform(FileName());
     app.add_flag("--quiet", options.quiet, "No progress bar and no text summary (--json still prints)");
     app.add_flag("--json", options.json, "Print the summary as JSON, also with --quiet");
     app.add_option("--driver", options.driver, "Driver model: classic (the documented one, default) or safe")
@@ -211,6 +226,23 @@ ParseOutcome ParseRunOptions(int argc, const char* const argv[], RunOptions& opt
             << options.city.blocksX << "x" << options.city.blocksY << ", which has "
             << options.city.GetNrOfRoadCells() << " road cells to start on\n";
         return ParseOutcome::ExitError;
+    }
+
+    if (options.traceCars.empty() != options.traceLogPath.empty())
+    {
+        err << "traffic-headless: "
+            << (options.traceCars.empty() ? "--trace-log needs --trace-car" : "--trace-car needs --trace-log")
+            << "\n";
+        return ParseOutcome::ExitError;
+    }
+    for (const int car : options.traceCars)
+    {
+        if (car >= options.nrOfCars)
+        {
+            err << "traffic-headless: --trace-car: there is no car " << car << " among " << options.nrOfCars
+                << " (they are numbered from 0)\n";
+            return ParseOutcome::ExitError;
+        }
     }
 
     options.hasSeed = app.count("--seed") > 0;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 struct RunOptions
 {
@@ -24,8 +25,10 @@ struct RunOptions
     bool hasSeed = false;                        ///< false: the seed is taken from the clock
     int nrOfCars = RoadNetwork::DefaultNrOfCars; ///< at most the city's road cells
     CityLayout city{};
-    std::string csvPath;      ///< empty: no time series
-    std::string stuckLogPath; ///< empty: no log of the cars that pass the gridlock threshold
+    std::string csvPath;        ///< empty: no time series
+    std::string stuckLogPath;   ///< empty: no log of the cars that pass the gridlock threshold
+    std::vector<int> traceCars; ///< the cars (indices) whose state goes to the trace every simulated second
+    std::string traceLogPath;   ///< where the trace goes; set exactly when traceCars is not empty
     bool quiet = false;
     bool json = false;
     bool draw = false; ///< also build each frame's debug geometry

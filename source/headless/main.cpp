@@ -122,8 +122,10 @@ int main(int argc, char* argv[])
 
     std::ofstream csv;
     std::ofstream stuckLog;
+    std::ofstream trace;
     if (!OpenOutput(csv, "--csv", options.csvPath) ||
-        !OpenOutput(stuckLog, "--stuck-log", options.stuckLogPath))
+        !OpenOutput(stuckLog, "--stuck-log", options.stuckLogPath) ||
+        !OpenOutput(trace, "--trace-log", options.traceLogPath))
         return ExitBadOption;
     if (csv.is_open())
         csv << CsvHeader << '\n';
@@ -139,15 +141,17 @@ int main(int argc, char* argv[])
     simulationOptions.driver = options.driver;
     HeadlessSimulation simulation(simulationOptions);
     TrafficMonitor monitor(simulation.GetApp());
-    const RunMeasurements measurements =
-        RunFrames(options, simulation, monitor, csv.is_open() ? &csv : nullptr,
-                  stuckLog.is_open() ? &stuckLog : nullptr, &g_StopSignal);
+    const RunMeasurements measurements = RunFrames(
+        options, simulation, monitor, csv.is_open() ? &csv : nullptr,
+        stuckLog.is_open() ? &stuckLog : nullptr, trace.is_open() ? &trace : nullptr, &g_StopSignal);
 
     int error = 0;
     if (!CloseOutput(csv, measurements.csvWriteFailed, measurements.csvError, error))
         return ReportWriteFailure("--csv: cannot write '" + options.csvPath + "'", error);
     if (!CloseOutput(stuckLog, measurements.stuckLogWriteFailed, measurements.stuckLogError, error))
         return ReportWriteFailure("--stuck-log: cannot write '" + options.stuckLogPath + "'", error);
+    if (!CloseOutput(trace, measurements.traceWriteFailed, measurements.traceError, error))
+        return ReportWriteFailure("--trace-log: cannot write '" + options.traceLogPath + "'", error);
 
     if (options.json)
         WriteJsonSummary(std::cout, options, measurements, monitor, simulation.GetApp());

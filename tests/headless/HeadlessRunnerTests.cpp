@@ -120,6 +120,42 @@ TEST(HeadlessRunner, TimeSeriesHasOneRowPerSimulatedSecond)
     std::filesystem::remove(csvPath);
 }
 
+TEST(HeadlessRunner, TheTraceFollowsTheChosenCarsEverySecondAndLeavesTheRunAsItIs)
+{
+    const std::filesystem::path tracePath =
+        std::filesystem::temp_directory_path() / "traffic-headless-trace.jsonl";
+    std::filesystem::remove(tracePath);
+    const nlohmann::json traced =
+        RunJson("--frames 300 --seed 5 --driver safe --trace-car 19,0 --trace-log " + tracePath.string());
+    EXPECT_EQ(traced["state_hash"], RunJson("--frames 300 --seed 5 --driver safe")["state_hash"]);
+
+    std::ifstream trace(tracePath);
+    std::string text;
+    int lines = 0;
+    while (std::getline(trace, text))
+    {
+        const nlohmann::json line = nlohmann::json::parse(text);
+        EXPECT_NEAR(line["time"].get<double>(), 1.0 + lines / 2, 0.02) << text;
+        EXPECT_EQ(line["car"], lines % 2 == 0 ? 19 : 0) << text;
+        ASSERT_FALSE(line["route"].empty()) << text;
+        EXPECT_EQ(line["route"][0], line["cell"]) << text;
+        EXPECT_GE(line["stood_seconds"].get<double>(), 0.0) << text;
+        if (!line["waits_for"].is_null())
+        {
+            EXPECT_GE(line["waits_for"].get<int>(), 0) << text;
+            EXPECT_LT(line["waits_for"].get<int>(), 20) << text;
+            EXPECT_NE(line["waits_for"], line["car"]) << text;
+        }
+        ++lines;
+    }
+    EXPECT_EQ(lines, 10); // five seconds, two cars
+    std::filesystem::remove(tracePath);
+
+    const Result full = RunRunner("--frames 120 --quiet --trace-car 0 --trace-log /dev/full");
+    EXPECT_EQ(full.exitCode, 4);
+    EXPECT_NE(full.output.find("--trace-log: cannot write '/dev/full'"), std::string::npos) << full.output;
+}
+
 TEST(HeadlessRunner, BadOptionsExitWithTwoAndRunNothing)
 {
     const std::filesystem::path csvPath = std::filesystem::temp_directory_path() / "traffic-headless-bad.csv";
