@@ -111,9 +111,8 @@ const char* const HelpFooter =
     "\n"
     "Exit codes: 0 a sound run; 2 a bad option (nothing is run); 3 integrity failed (cars outside the\n"
     "world or with non-finite positions); 4 a write failed (the CSV file, the stuck-car log, the trace or\n"
-    "standard output; no summary follows); 130 interrupted by SIGINT, 143 by SIGTERM. A write failure wins "
-    "over an\n"
-    "interrupt, an interrupt over an integrity failure.";
+    "standard output; no summary follows); 130 interrupted by SIGINT, 143 by SIGTERM. A write failure\n"
+    "wins over an interrupt, an interrupt over an integrity failure.";
 } // namespace
 
 bool ParseCityLayout(const std::string& text, CityLayout& layout)

@@ -139,13 +139,7 @@ TEST(HeadlessRunner, TheTraceFollowsTheChosenCarsEverySecondAndLeavesTheRunAsItI
         EXPECT_EQ(line["car"], lines % 2 == 0 ? 19 : 0) << text;
         ASSERT_FALSE(line["route"].empty()) << text;
         EXPECT_EQ(line["route"][0], line["cell"]) << text;
-        EXPECT_GE(line["stood_seconds"].get<double>(), 0.0) << text;
-        if (!line["waits_for"].is_null())
-        {
-            EXPECT_GE(line["waits_for"].get<int>(), 0) << text;
-            EXPECT_LT(line["waits_for"].get<int>(), 20) << text;
-            EXPECT_NE(line["waits_for"], line["car"]) << text;
-        }
+        EXPECT_TRUE(line["waits_for"].is_null() || line["waits_for"] != line["car"]) << text;
         ++lines;
     }
     EXPECT_EQ(lines, 10); // five seconds, two cars
