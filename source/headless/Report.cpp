@@ -257,6 +257,7 @@ void WriteCarTrace(std::ostream& out, const TrafficMonitor& monitor, const App_T
         nlohmann::ordered_json line = {{"time", monitor.GetSimulatedTime()}};
         line.update(DescribeCar(monitor, app, index));
         const Car& car = *app.GetCars()[static_cast<size_t>(index)];
+        line["position"] = {car.GetPosition().x, car.GetPosition().y};
         const int waitsFor = monitor.IndexOf(car.GetWaitingFor());
         line["waits_for"] =
             waitsFor >= 0 ? nlohmann::ordered_json(waitsFor) : nlohmann::ordered_json(nullptr);

@@ -20,8 +20,8 @@ void WriteJsonSummary(std::ostream& out, const RunOptions& options, const RunMea
 /// it ("cycle": true). Writes nothing when no car passed the threshold; the lines written are flushed.
 void WriteStuckCars(std::ostream& out, const TrafficMonitor& monitor, const App_TrafficSimulation& app);
 /// Writes one JSON line for each car of `cars` (indices into the application's cars): the simulated time,
-/// the car as WriteStuckCars describes it, the car it waits for (null: none) and its route (the cells it
-/// is about to drive through, its own first). The lines written are flushed.
+/// the car as WriteStuckCars describes it, its position (world units), the car it waits for (null: none)
+/// and its route (the cells it is about to drive through, its own first). The lines written are flushed.
 void WriteCarTrace(std::ostream& out, const TrafficMonitor& monitor, const App_TrafficSimulation& app,
                    const std::vector<int>& cars);
 /// Writes the summary as an aligned text table.

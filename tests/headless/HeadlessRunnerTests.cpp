@@ -139,6 +139,9 @@ TEST(HeadlessRunner, TheTraceFollowsTheChosenCarsEverySecondAndLeavesTheRunAsItI
         EXPECT_EQ(line["car"], lines % 2 == 0 ? 19 : 0) << text;
         ASSERT_FALSE(line["route"].empty()) << text;
         EXPECT_EQ(line["route"][0], line["cell"]) << text;
+        for (const int axis : {0, 1}) // the documented city's cells are 15 units wide
+            EXPECT_EQ(static_cast<int>(line["position"][axis].get<double>() / 15.0), line["cell"][axis])
+                << text;
         EXPECT_TRUE(line["waits_for"].is_null() || line["waits_for"] != line["car"]) << text;
         ++lines;
     }
