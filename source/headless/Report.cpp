@@ -112,14 +112,19 @@ const char* StopName(StopReason reason)
     return "other";
 }
 
-/// [column, row] of the cell at a world position, null off the grid.
-nlohmann::ordered_json CellAt(const TrafficGraph& graph, const Vemox::Vector2D& position)
+/// [column, row] of a node, null for none.
+nlohmann::ordered_json CellOf(const TrafficGraph& graph, int node)
 {
-    const int node = graph.GetNodeIdxAtWorldPos(position);
     if (node == Vemox::invalid_node_index)
         return nullptr;
     const int columns = graph.GetNrOfColumns();
     return {node % columns, node / columns};
+}
+
+/// [column, row] of the cell at a world position, null off the grid.
+nlohmann::ordered_json CellAt(const TrafficGraph& graph, const Vemox::Vector2D& position)
+{
+    return CellOf(graph, graph.GetNodeIdxAtWorldPos(position));
 }
 
 /// The kind of road at a world position: the one-way ring round the city, a junction, an inner road,
@@ -251,7 +256,6 @@ void WriteCarTrace(std::ostream& out, const TrafficMonitor& monitor, const App_T
                    const std::vector<int>& cars)
 {
     const TrafficGraph& graph = *app.GetGraph();
-    const int columns = graph.GetNrOfColumns();
     for (const int index : cars)
     {
         nlohmann::ordered_json line = {{"time", monitor.GetSimulatedTime()}};
@@ -264,8 +268,7 @@ void WriteCarTrace(std::ostream& out, const TrafficMonitor& monitor, const App_T
         const SafeDriving::Route route = SafeDriving::GetRoute(graph, car);
         nlohmann::ordered_json cells = nlohmann::ordered_json::array();
         for (int k = 0; k < route.size; ++k)
-            cells.push_back({route.cells[static_cast<size_t>(k)] % columns,
-                             route.cells[static_cast<size_t>(k)] / columns});
+            cells.push_back(CellOf(graph, route.cells[static_cast<size_t>(k)]));
         line["route"] = cells;
         out << line.dump() << "\n";
     }
