@@ -2,6 +2,7 @@
 // random road cells, with the lights half red and half green, on the documented city and on large ones.
 #include "app/City.h"
 #include "app/RoutePlanner.h"
+#include "framework/VemoxAI/VemoxGraphs/LandmarkBounds.h"
 
 #include <benchmark/benchmark.h>
 
@@ -48,3 +49,73 @@ void BM_PlanRoute(benchmark::State& state)
 } // namespace
 
 BENCHMARK(BM_PlanRoute)->Args({4, 2})->Args({16, 8})->Args({40, 20})->Unit(benchmark::kMicrosecond);
+
+namespace
+{
+/// One search at the planning costs held in the graph (the raise set, the lights half red), estimated
+/// either by the cells' distance (Chebyshev, as the documented cars plan) or by landmark bounds computed
+/// at the lowest costs (every light red), as the safe cars plan.
+void PlanAtRaisedCosts(benchmark::State& state, bool withLandmarks)
+{
+    const City city(CityLayout{static_cast<int>(state.range(0)), static_cast<int>(state.range(1))});
+    const std::unique_ptr<TrafficGraph> pGraph(city.CreateGraph());
+    for (const RoadNetwork::RaisedConnection& raised : city.GetPlanningRaise())
+        pGraph->GetConnection(raised.fromNode, raised.toNode)->SetCost(RoadNetwork::RaisedCost);
+    Vemox::ConnectionIndex<Vemox::GridTerrainNode, Vemox::GraphConnection> index;
+    index.Update(*pGraph);
+    std::vector<float> lowestCosts(index.GetNrOfEdges());
+    for (int node = 0; node < index.GetNrOfNodes(); ++node)
+        for (auto pEdge = index.BeginOf(node); pEdge != index.EndOf(node); ++pEdge)
+            lowestCosts[index.IndexOf(pEdge)] = pEdge->pConnection->GetCost();
+    for (const RoadNetwork::LightPlacement& light : city.GetTrafficLights())
+    {
+        Vemox::GraphConnection* pConnection = pGraph->GetConnection(light.fromNode, light.toNode);
+        pConnection->SetCost(light.startsRed ? RoadNetwork::RedCost : RoadNetwork::GreenCost);
+        for (auto pEdge = index.BeginOf(light.fromNode); pEdge != index.EndOf(light.fromNode); ++pEdge)
+            if (pEdge->pConnection == pConnection)
+                lowestCosts[index.IndexOf(pEdge)] = RoadNetwork::RedCost;
+    }
+    Vemox::LandmarkBounds bounds;
+    bounds.Compute(index, lowestCosts, city.GetNrOfColumns());
+    RoutePlanner planner(pGraph.get(), {});
+
+    std::vector<int> roadCells;
+    for (int node = 0; node < city.GetNrOfNodes(); ++node)
+        if (!city.IsBlockCell(node))
+            roadCells.push_back(node);
+    std::mt19937 random(1234u);
+    std::uniform_int_distribution<size_t> pick(0, roadCells.size() - 1);
+    std::vector<std::pair<int, int>> trips;
+    for (int i = 0; i < 256; ++i)
+        trips.emplace_back(roadCells[pick(random)], roadCells[pick(random)]);
+
+    const auto graphCost = [](const Vemox::GraphConnection* pConnection, int, size_t)
+    { return pConnection->GetCost(); };
+    size_t next = 0;
+    for (auto _ : state)
+    {
+        const auto& [start, goal] = trips[next];
+        next = (next + 1) % trips.size();
+        const auto& route = withLandmarks
+                                ? planner.FindRouteEstimated(start, goal, graphCost, bounds.To(goal))
+                                : planner.FindRouteAtCosts(start, goal, Vemox::Chebyshev, graphCost);
+        benchmark::DoNotOptimize(route.data());
+    }
+}
+
+void BM_PlanRouteByDistance(benchmark::State& state)
+{
+    PlanAtRaisedCosts(state, false);
+}
+void BM_PlanRouteByLandmarks(benchmark::State& state)
+{
+    PlanAtRaisedCosts(state, true);
+}
+} // namespace
+
+BENCHMARK(BM_PlanRouteByDistance)->Args({4, 2})->Args({16, 8})->Args({40, 20})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PlanRouteByLandmarks)
+    ->Args({4, 2})
+    ->Args({16, 8})
+    ->Args({40, 20})
+    ->Unit(benchmark::kMicrosecond);

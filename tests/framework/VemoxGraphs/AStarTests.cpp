@@ -3,13 +3,16 @@
 // search's exact paths on random graphs full of ties, and storage reused from search to search.
 #include "framework/VemoxAI/VemoxGraphs/AStar.h"
 #include "framework/VemoxAI/VemoxGraphs/GridGraph.h"
+#include "framework/VemoxAI/VemoxGraphs/LandmarkBounds.h"
 #include "DocumentedAStar.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <map>
 #include <queue>
 #include <random>
 #include <vector>
@@ -339,6 +342,96 @@ TEST(AStarProperty, RandomGraphsMatchDijkstraAndReturnValidChains)
         }
     }
     // The generator must exercise both outcomes in quantity, or the property says little.
+    EXPECT_GT(reachedPairs, 1000);
+    EXPECT_GT(unreachablePairs, 500);
+}
+
+TEST(AStarProperty, LandmarkBoundsNeverOverestimateAndKeepPathsCheapest)
+{
+    // Bounds computed at each connection's lowest cost; the searches charge that or more (a random
+    // surcharge per connection), and must still find the cheapest paths at what they charge.
+    std::mt19937 random(20261210u);
+    int reachedPairs = 0;
+    int unreachablePairs = 0;
+    for (int caseIndex = 0; caseIndex < 150; ++caseIndex)
+    {
+        const int columns = std::uniform_int_distribution<int>(2, 6)(random);
+        const int rows = std::uniform_int_distribution<int>(1, 4)(random);
+        RandomGraphCase lowest{columns * rows, {}};
+        RandomGraphCase charged{columns * rows, {}};
+        Grid graph(columns, rows, 1, true);
+        const int nrOfConnections = std::uniform_int_distribution<int>(0, lowest.nrOfNodes * 3)(random);
+        std::uniform_int_distribution<int> anyNode(0, lowest.nrOfNodes - 1);
+        std::uniform_int_distribution<int> anyCost(0, 9);
+        for (int i = 0; i < nrOfConnections; ++i)
+        {
+            const int from = anyNode(random);
+            const int to = anyNode(random);
+            if (from == to || !graph.IsUniqueConnection(from, to))
+            {
+                continue;
+            }
+            const float cost = static_cast<float>(anyCost(random));
+            lowest.connections.emplace_back(from, to, cost);
+            graph.AddConnection(new GraphConnection(from, to, cost));
+        }
+        ConnectionIndex<GridTerrainNode, GraphConnection> index;
+        index.Update(graph);
+        std::vector<float> lowestCosts(index.GetNrOfEdges());
+        std::vector<float> surcharges(index.GetNrOfEdges());
+        std::map<std::pair<int, int>, double> chargedCost;
+        for (int node = 0; node < index.GetNrOfNodes(); ++node)
+        {
+            for (auto pEdge = index.BeginOf(node); pEdge != index.EndOf(node); ++pEdge)
+            {
+                const std::size_t edge = index.IndexOf(pEdge);
+                lowestCosts[edge] = pEdge->pConnection->GetCost();
+                surcharges[edge] = caseIndex % 3 == 0 ? 0.f : static_cast<float>(anyCost(random) / 3);
+                charged.connections.emplace_back(node, pEdge->to, lowestCosts[edge] + surcharges[edge]);
+                chargedCost[{node, pEdge->to}] = lowestCosts[edge] + surcharges[edge];
+            }
+        }
+        LandmarkBounds bounds;
+        bounds.Compute(index, lowestCosts, anyNode(random));
+        ASSERT_EQ(bounds.GetLandmarks().size(), static_cast<size_t>(LandmarkBounds::NrOfLandmarks));
+
+        Pathfinder pathfinder(&graph, Zero);
+        const auto charge = [&](const GraphConnection* pConnection, int, std::size_t edge)
+        { return pConnection->GetCost() + surcharges[edge]; };
+        for (int start = 0; start < lowest.nrOfNodes; ++start)
+        {
+            const std::vector<double> floor = Dijkstra(lowest, start);
+            const std::vector<double> cheapest = Dijkstra(charged, start);
+            for (int goal = 0; goal < lowest.nrOfNodes; ++goal)
+            {
+                SCOPED_TRACE(::testing::Message() << "case " << caseIndex << ", " << start << " -> " << goal);
+                const LandmarkBounds::Estimate estimate = bounds.To(goal);
+                std::vector<GridTerrainNode*> path;
+                const bool found = pathfinder.FindPathEstimated(graph.GetNode(start), graph.GetNode(goal),
+                                                                path, charge, estimate);
+                if (cheapest[goal] == std::numeric_limits<double>::infinity())
+                {
+                    EXPECT_FALSE(found);
+                    EXPECT_TRUE(path.empty());
+                    ++unreachablePairs;
+                    continue;
+                }
+                EXPECT_LE(estimate(start), floor[goal]);
+                ASSERT_TRUE(found);
+                double cost = 0.0;
+                for (size_t i = 1; i < path.size(); ++i)
+                {
+                    const auto connection = chargedCost.find({path[i - 1]->GetIndex(), path[i]->GetIndex()});
+                    ASSERT_NE(connection, chargedCost.end());
+                    cost += connection->second;
+                }
+                EXPECT_EQ(path.front()->GetIndex(), start);
+                EXPECT_EQ(path.back()->GetIndex(), goal);
+                EXPECT_EQ(cost, cheapest[goal]);
+                ++reachedPairs;
+            }
+        }
+    }
     EXPECT_GT(reachedPairs, 1000);
     EXPECT_GT(unreachablePairs, 500);
 }

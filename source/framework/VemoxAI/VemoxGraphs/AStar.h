@@ -76,13 +76,52 @@ public:
     bool FindPath(TNode* pStartNode, TNode* pGoalNode, std::vector<TNode*>& path, const CostOf& costOf)
     {
         VEMOX_ASSERT((pStartNode != nullptr) && (pGoalNode != nullptr) && "<AStar::FindPath>: null node");
+        const int goal = pGoalNode->GetIndex();
+        return Search(pStartNode, pGoalNode, path, costOf,
+                      [this, goal](int node)
+                      {
+                          // The positions are copied when the search begins, so they are read here.
+                          const Vector2D goalPos = m_NodePos[static_cast<size_t>(goal)];
+                          const Vector2D nodePos = m_NodePos[static_cast<size_t>(node)];
+                          return m_HeuristicFunction(std::abs(goalPos.x - nodePos.x),
+                                                     std::abs(goalPos.y - nodePos.y));
+                      });
+    }
+
+    /// The same search with the remaining cost from each node to the goal estimated by estimateOf(node
+    /// index) instead of the heuristic function: for an estimate that knows more of the graph than node
+    /// positions (its goal is the caller's business). The path is a cheapest one when the estimate never
+    /// overestimates; the tie-breaks are as above, among the estimates given.
+    template <class CostOf, class EstimateOf>
+    bool FindPathEstimated(TNode* pStartNode, TNode* pGoalNode, std::vector<TNode*>& path,
+                           const CostOf& costOf, const EstimateOf& estimateOf)
+    {
+        VEMOX_ASSERT((pStartNode != nullptr) && (pGoalNode != nullptr) && "<AStar::FindPath>: null node");
+        return Search(pStartNode, pGoalNode, path, costOf, estimateOf);
+    }
+
+    /// The heuristic of the absolute column and row differences, horizontal first.
+    float GetHeuristicCost(TNode* pStartNode, TNode* pEndNode) const
+    {
+        const Vector2D a = m_pGraph->GetNodePos(pStartNode);
+        const Vector2D b = m_pGraph->GetNodePos(pEndNode);
+        return m_HeuristicFunction(std::abs(b.x - a.x), std::abs(b.y - a.y));
+    }
+
+    /// The estimate used from the next search on.
+    void SetHeuristicFunction(Heuristic heuristicFunction) { m_HeuristicFunction = heuristicFunction; }
+    const IGraph<TNode, TConnection>* GetGraph() const { return m_pGraph; }
+
+private:
+    template <class CostOf, class EstimateOf>
+    bool Search(TNode* pStartNode, TNode* pGoalNode, std::vector<TNode*>& path, const CostOf& costOf,
+                const EstimateOf& estimateOf)
+    {
         path.clear();
         BeginSearch();
-        Open(pStartNode->GetIndex(), invalid_node_index, 0.f, GetHeuristicCost(pStartNode, pGoalNode));
-
         const int start = pStartNode->GetIndex();
         const int goal = pGoalNode->GetIndex();
-        const Vector2D goalPos = m_NodePos[static_cast<size_t>(goal)];
+        Open(start, invalid_node_index, 0.f, estimateOf(start));
 
         int current = invalid_node_index;
         while (PopOpen(current))
@@ -105,10 +144,7 @@ public:
                 {
                     continue;
                 }
-                const Vector2D nextPos = m_NodePos[static_cast<size_t>(next)];
-                const float estimate =
-                    m_HeuristicFunction(std::abs(goalPos.x - nextPos.x), std::abs(goalPos.y - nextPos.y));
-                Open(next, current, costSoFar, costSoFar + estimate);
+                Open(next, current, costSoFar, costSoFar + estimateOf(next));
             }
             m_Records[static_cast<size_t>(current)].openOrder = ClosedOrder;
         }
@@ -140,19 +176,6 @@ public:
         return true;
     }
 
-    /// The heuristic of the absolute column and row differences, horizontal first.
-    float GetHeuristicCost(TNode* pStartNode, TNode* pEndNode) const
-    {
-        const Vector2D a = m_pGraph->GetNodePos(pStartNode);
-        const Vector2D b = m_pGraph->GetNodePos(pEndNode);
-        return m_HeuristicFunction(std::abs(b.x - a.x), std::abs(b.y - a.y));
-    }
-
-    /// The estimate used from the next search on.
-    void SetHeuristicFunction(Heuristic heuristicFunction) { m_HeuristicFunction = heuristicFunction; }
-    const IGraph<TNode, TConnection>* GetGraph() const { return m_pGraph; }
-
-private:
     /// The openOrder of a closed record: no heap entry carries it (a search opens fewer records).
     static constexpr std::uint32_t ClosedOrder = 0xffffffffu;
 
