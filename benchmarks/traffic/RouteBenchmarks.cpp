@@ -1,5 +1,6 @@
 // Speed of route planning on generated cities: one plan (planning raise, A* search, restore) between
-// random road cells, with the lights half red and half green, on the documented city and on large ones.
+// random road cells, with the lights half red and half green, on the documented city and on large ones;
+// and one search at the same costs estimated by the cells' distance or by landmark bounds.
 #include "app/City.h"
 #include "app/RoutePlanner.h"
 #include "framework/VemoxAI/VemoxGraphs/LandmarkBounds.h"
@@ -13,6 +14,21 @@
 
 namespace
 {
+/// 256 trips between road cells drawn at random, the same for every run.
+std::vector<std::pair<int, int>> RandomTrips(const City& city)
+{
+    std::vector<int> roadCells;
+    for (int node = 0; node < city.GetNrOfNodes(); ++node)
+        if (!city.IsBlockCell(node))
+            roadCells.push_back(node);
+    std::mt19937 random(1234u);
+    std::uniform_int_distribution<size_t> pick(0, roadCells.size() - 1);
+    std::vector<std::pair<int, int>> trips;
+    for (int i = 0; i < 256; ++i)
+        trips.emplace_back(roadCells[pick(random)], roadCells[pick(random)]);
+    return trips;
+}
+
 void BM_PlanRoute(benchmark::State& state)
 {
     const City city(CityLayout{static_cast<int>(state.range(0)), static_cast<int>(state.range(1))});
@@ -23,15 +39,7 @@ void BM_PlanRoute(benchmark::State& state)
             ->SetCost(lights[i].startsRed ? RoadNetwork::RedCost : RoadNetwork::GreenCost);
     RoutePlanner planner(pGraph.get(), city.GetPlanningRaise());
 
-    std::vector<int> roadCells;
-    for (int node = 0; node < city.GetNrOfNodes(); ++node)
-        if (!city.IsBlockCell(node))
-            roadCells.push_back(node);
-    std::mt19937 random(1234u);
-    std::uniform_int_distribution<size_t> pick(0, roadCells.size() - 1);
-    std::vector<std::pair<int, int>> trips;
-    for (int i = 0; i < 256; ++i)
-        trips.emplace_back(roadCells[pick(random)], roadCells[pick(random)]);
+    const std::vector<std::pair<int, int>> trips = RandomTrips(city);
 
     size_t next = 0;
     size_t routeNodes = 0;
@@ -46,12 +54,7 @@ void BM_PlanRoute(benchmark::State& state)
     state.counters["route_nodes"] =
         benchmark::Counter(static_cast<double>(routeNodes), benchmark::Counter::kAvgIterations);
 }
-} // namespace
 
-BENCHMARK(BM_PlanRoute)->Args({4, 2})->Args({16, 8})->Args({40, 20})->Unit(benchmark::kMicrosecond);
-
-namespace
-{
 /// One search at the planning costs held in the graph (the raise set, the lights half red), estimated
 /// either by the cells' distance (Chebyshev, as the documented cars plan) or by landmark bounds computed
 /// at the lowest costs (every light red), as the safe cars plan.
@@ -79,15 +82,7 @@ void PlanAtRaisedCosts(benchmark::State& state, bool withLandmarks)
     bounds.Compute(index, lowestCosts, city.GetNrOfColumns());
     RoutePlanner planner(pGraph.get(), {});
 
-    std::vector<int> roadCells;
-    for (int node = 0; node < city.GetNrOfNodes(); ++node)
-        if (!city.IsBlockCell(node))
-            roadCells.push_back(node);
-    std::mt19937 random(1234u);
-    std::uniform_int_distribution<size_t> pick(0, roadCells.size() - 1);
-    std::vector<std::pair<int, int>> trips;
-    for (int i = 0; i < 256; ++i)
-        trips.emplace_back(roadCells[pick(random)], roadCells[pick(random)]);
+    const std::vector<std::pair<int, int>> trips = RandomTrips(city);
 
     const auto graphCost = [](const Vemox::GraphConnection* pConnection, int, size_t)
     { return pConnection->GetCost(); };
@@ -113,6 +108,7 @@ void BM_PlanRouteByLandmarks(benchmark::State& state)
 }
 } // namespace
 
+BENCHMARK(BM_PlanRoute)->Args({4, 2})->Args({16, 8})->Args({40, 20})->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlanRouteByDistance)->Args({4, 2})->Args({16, 8})->Args({40, 20})->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlanRouteByLandmarks)
     ->Args({4, 2})
