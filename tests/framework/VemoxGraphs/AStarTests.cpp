@@ -262,6 +262,28 @@ std::vector<double> Dijkstra(const RandomGraphCase& graphCase, int start)
     return distance;
 }
 
+// Adds up to three random connections per node, at whole costs of 0 to 9 plus raise(from, to), to both
+// the graph and its case.
+template <class Raise>
+void AddRandomConnections(std::mt19937& random, Grid& graph, RandomGraphCase& graphCase, const Raise& raise)
+{
+    const int nrOfConnections = std::uniform_int_distribution<int>(0, graphCase.nrOfNodes * 3)(random);
+    std::uniform_int_distribution<int> anyNode(0, graphCase.nrOfNodes - 1);
+    std::uniform_int_distribution<int> anyCost(0, 9);
+    for (int i = 0; i < nrOfConnections; ++i)
+    {
+        const int from = anyNode(random);
+        const int to = anyNode(random);
+        if (from == to || !graph.IsUniqueConnection(from, to))
+        {
+            continue;
+        }
+        const float cost = static_cast<float>(anyCost(random)) + raise(from, to);
+        graphCase.connections.emplace_back(from, to, cost);
+        graph.AddConnection(new GraphConnection(from, to, cost));
+    }
+}
+
 // Checks that path is a chain of existing connections from start to goal and returns its total cost.
 double CheckedPathCost(Grid& graph, const std::vector<GridTerrainNode*>& path, int start, int goal)
 {
@@ -297,28 +319,18 @@ TEST(AStarProperty, RandomGraphsMatchDijkstraAndReturnValidChains)
         const bool admissibleChebyshev = caseIndex % 2 == 1;
         RandomGraphCase graphCase{columns * rows, {}};
         Grid graph(columns, rows, 1, true);
-        const int nrOfConnections = std::uniform_int_distribution<int>(0, graphCase.nrOfNodes * 3)(random);
-        std::uniform_int_distribution<int> anyNode(0, graphCase.nrOfNodes - 1);
-        std::uniform_int_distribution<int> anyCost(0, 9);
-        for (int i = 0; i < nrOfConnections; ++i)
-        {
-            const int from = anyNode(random);
-            const int to = anyNode(random);
-            if (from == to || !graph.IsUniqueConnection(from, to))
-            {
-                continue;
-            }
-            float cost = static_cast<float>(anyCost(random));
-            if (admissibleChebyshev)
-            {
-                // At least the grid distance, so that Chebyshev never overestimates.
-                const Vector2D a = graph.GetNodePos(graph.GetNode(from));
-                const Vector2D b = graph.GetNodePos(graph.GetNode(to));
-                cost += Chebyshev(std::abs(a.x - b.x), std::abs(a.y - b.y));
-            }
-            graphCase.connections.emplace_back(from, to, cost);
-            graph.AddConnection(new GraphConnection(from, to, cost));
-        }
+        AddRandomConnections(random, graph, graphCase,
+                             [&](int from, int to)
+                             {
+                                 if (!admissibleChebyshev)
+                                 {
+                                     return 0.f;
+                                 }
+                                 // At least the grid distance, so that Chebyshev never overestimates.
+                                 const Vector2D a = graph.GetNodePos(graph.GetNode(from));
+                                 const Vector2D b = graph.GetNodePos(graph.GetNode(to));
+                                 return Chebyshev(std::abs(a.x - b.x), std::abs(a.y - b.y));
+                             });
 
         Pathfinder pathfinder(&graph, admissibleChebyshev ? Chebyshev : Zero);
         for (int start = 0; start < graphCase.nrOfNodes; ++start)
@@ -360,21 +372,9 @@ TEST(AStarProperty, LandmarkBoundsNeverOverestimateAndKeepPathsCheapest)
         RandomGraphCase lowest{columns * rows, {}};
         RandomGraphCase charged{columns * rows, {}};
         Grid graph(columns, rows, 1, true);
-        const int nrOfConnections = std::uniform_int_distribution<int>(0, lowest.nrOfNodes * 3)(random);
+        AddRandomConnections(random, graph, lowest, [](int, int) { return 0.f; });
         std::uniform_int_distribution<int> anyNode(0, lowest.nrOfNodes - 1);
         std::uniform_int_distribution<int> anyCost(0, 9);
-        for (int i = 0; i < nrOfConnections; ++i)
-        {
-            const int from = anyNode(random);
-            const int to = anyNode(random);
-            if (from == to || !graph.IsUniqueConnection(from, to))
-            {
-                continue;
-            }
-            const float cost = static_cast<float>(anyCost(random));
-            lowest.connections.emplace_back(from, to, cost);
-            graph.AddConnection(new GraphConnection(from, to, cost));
-        }
         ConnectionIndex<GridTerrainNode, GraphConnection> index;
         index.Update(graph);
         std::vector<float> lowestCosts(index.GetNrOfEdges());
