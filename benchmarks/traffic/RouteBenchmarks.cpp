@@ -3,6 +3,7 @@
 // and one search at the same costs estimated by the cells' distance or by landmark bounds.
 #include "app/City.h"
 #include "app/RoutePlanner.h"
+#include "framework/VemoxAI/VemoxGraphs/AStar.h"
 #include "framework/VemoxAI/VemoxGraphs/LandmarkBounds.h"
 
 #include <benchmark/benchmark.h>
@@ -56,8 +57,8 @@ void BM_PlanRoute(benchmark::State& state)
 }
 
 /// One search at the planning costs held in the graph (the raise set, the lights half red), estimated
-/// either by the cells' distance (Chebyshev, as the documented cars plan) or by landmark bounds computed
-/// at the lowest costs (every light red), as the safe cars plan.
+/// either by the cells' distance (Chebyshev, as the cars plan) or by landmark bounds computed at the
+/// lowest costs (every light red); "turns" counts the changes of direction along a route.
 void PlanAtRaisedCosts(benchmark::State& state, bool withLandmarks)
 {
     const City city(CityLayout{static_cast<int>(state.range(0)), static_cast<int>(state.range(1))});
@@ -80,22 +81,32 @@ void PlanAtRaisedCosts(benchmark::State& state, bool withLandmarks)
     }
     Vemox::LandmarkBounds bounds;
     bounds.Compute(index, lowestCosts, city.GetNrOfColumns());
-    RoutePlanner planner(pGraph.get(), {});
+    Vemox::AStar<Vemox::GridTerrainNode, Vemox::GraphConnection> search(pGraph.get(), Vemox::Chebyshev);
+    std::vector<Vemox::GridTerrainNode*> route;
 
     const std::vector<std::pair<int, int>> trips = RandomTrips(city);
 
     const auto graphCost = [](const Vemox::GraphConnection* pConnection, int, size_t)
     { return pConnection->GetCost(); };
     size_t next = 0;
+    size_t turns = 0;
     for (auto _ : state)
     {
         const auto& [start, goal] = trips[next];
         next = (next + 1) % trips.size();
-        const auto& route = withLandmarks
-                                ? planner.FindRouteEstimated(start, goal, graphCost, bounds.To(goal))
-                                : planner.FindRouteAtCosts(start, goal, Vemox::Chebyshev, graphCost);
+        if (withLandmarks)
+            search.FindPathEstimated(pGraph->GetNode(start), pGraph->GetNode(goal), route, graphCost,
+                                     bounds.To(goal));
+        else
+            search.FindPath(pGraph->GetNode(start), pGraph->GetNode(goal), route, graphCost);
         benchmark::DoNotOptimize(route.data());
+        for (size_t i = 2; i < route.size(); ++i)
+            if (route[i]->GetIndex() - route[i - 1]->GetIndex() !=
+                route[i - 1]->GetIndex() - route[i - 2]->GetIndex())
+                ++turns;
     }
+    state.counters["turns"] =
+        benchmark::Counter(static_cast<double>(turns), benchmark::Counter::kAvgIterations);
 }
 
 void BM_PlanRouteByDistance(benchmark::State& state)

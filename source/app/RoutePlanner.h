@@ -36,17 +36,6 @@ public:
         return m_Route;
     }
 
-    /// The same at the estimate of the cost still to go that estimateOf(node) gives (see
-    /// AStar::FindPathEstimated) instead of a heuristic of the cells' distance.
-    template <class CostOf, class EstimateOf>
-    const std::vector<Vemox::GridTerrainNode*>& FindRouteEstimated(int start, int goal, const CostOf& costOf,
-                                                                   const EstimateOf& estimateOf)
-    {
-        m_Search.FindPathEstimated(m_pGraph->GetNode(start), m_pGraph->GetNode(goal), m_Route, costOf,
-                                   estimateOf);
-        return m_Route;
-    }
-
     TrafficGraph* GetGraph() const { return m_pGraph; }
     /// The connections raised for every search (the city's planning raise).
     size_t GetNrOfRaisedConnections() const { return m_Raised.size(); }

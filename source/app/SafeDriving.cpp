@@ -854,27 +854,6 @@ SafeTraffic::StandingCars SafeTraffic::CountStandingCars(const TrafficGraph& gra
     return {m_CountedStanding.data(), invalid_node_index, 0};
 }
 
-namespace
-{
-/// The least a plan charges for a connection of the kind: a light can be red, and the raise is at
-/// least the documented one; queues and avoided cells only add.
-float LowestPrice(SafeTraffic::PriceKind kind, float fixedCost, float ringCost)
-{
-    switch (kind)
-    {
-    case SafeTraffic::PriceKind::Fixed:
-        return fixedCost;
-    case SafeTraffic::PriceKind::Light:
-        return std::min(RoadNetwork::RedCost, RoadNetwork::GreenCost);
-    case SafeTraffic::PriceKind::Ring:
-        return ringCost;
-    case SafeTraffic::PriceKind::Raised:
-        break;
-    }
-    return RoadNetwork::RaisedCost;
-}
-} // namespace
-
 SafeTraffic::ConnectionPrices SafeTraffic::GetConnectionPrices(const TrafficGraph& graph)
 {
     using Edge = ConnectionIndex<GridTerrainNode, GraphConnection>::Edge;
@@ -904,21 +883,10 @@ SafeTraffic::ConnectionPrices SafeTraffic::GetConnectionPrices(const TrafficGrap
         for (int node = 0; node < m_Connections.GetNrOfNodes(); ++node)
             for (const Edge* pEdge = m_Connections.BeginOf(node); pEdge != m_Connections.EndOf(node); ++pEdge)
                 m_FixedCosts[m_Connections.IndexOf(pEdge)] = pEdge->pConnection->GetCost();
-
-        std::vector<float> lowestCosts(m_PriceKinds.size());
-        int firstRoad = invalid_node_index;
-        for (size_t edge = 0; edge < lowestCosts.size(); ++edge)
-            lowestCosts[edge] = LowestPrice(m_PriceKinds[edge], m_FixedCosts[edge], m_RingCost);
-        for (int node = 0; node < m_Connections.GetNrOfNodes() && firstRoad == invalid_node_index; ++node)
-            if (m_Connections.BeginOf(node) != m_Connections.EndOf(node))
-                firstRoad = node;
-        if (firstRoad != invalid_node_index)
-            m_Bounds.Compute(m_Connections, lowestCosts, firstRoad);
         m_PricesCopy = m_Connections.GetCopies();
         m_NrOfPricedLights = m_Lights.size();
     }
-    return {m_PriceKinds.data(), m_FixedCosts.data(), m_PriceKinds.size(), m_RingCost,
-            m_Bounds.IsComputed() ? &m_Bounds : nullptr};
+    return {m_PriceKinds.data(), m_FixedCosts.data(), m_PriceKinds.size(), m_RingCost};
 }
 
 const PathCells& SafeTraffic::GetPathCells(const TrafficGraph& graph, int carIndex)
@@ -1595,24 +1563,15 @@ public:
     }
     std::vector<GridTerrainNode*> Find(int start, int goal, const SafePricing& pricing)
     {
-        if (pricing.prices.pBounds == nullptr)
-            return Find(start, goal, pricing, [](int) { return 0.f; });
-        return Find(start, goal, pricing, pricing.prices.pBounds->To(goal));
-    }
-
-private:
-    template <class EstimateOf>
-    std::vector<GridTerrainNode*> Find(int start, int goal, const SafePricing& pricing,
-                                       const EstimateOf& estimate)
-    {
         if (m_pPlanner != nullptr)
-            return m_pPlanner->FindRouteEstimated(start, goal, pricing, estimate);
+            return m_pPlanner->FindRouteAtCosts(start, goal, m_Heuristic, pricing);
         AStar<GridTerrainNode, GraphConnection> search(&m_Graph, m_Heuristic);
         std::vector<GridTerrainNode*> nodes;
-        search.FindPathEstimated(m_Graph.GetNode(start), m_Graph.GetNode(goal), nodes, pricing, estimate);
+        search.FindPath(m_Graph.GetNode(start), m_Graph.GetNode(goal), nodes, pricing);
         return nodes;
     }
 
+private:
     TrafficGraph& m_Graph;
     Heuristic m_Heuristic;
     RoutePlanner* m_pPlanner = nullptr;

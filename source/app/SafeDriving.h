@@ -9,7 +9,6 @@
 #include "framework/VemoxAI/DecisionMaking/BehaviorTree.h"
 #include "framework/VemoxAI/DecisionMaking/Blackboard.h"
 #include "framework/VemoxAI/VemoxGraphs/ConnectionIndex.h"
-#include "framework/VemoxAI/VemoxGraphs/LandmarkBounds.h"
 #include "framework/VemoxCore/VemoxAssert.h"
 #include "framework/VemoxCore/VemoxMath.h"
 
@@ -206,9 +205,6 @@ public:
         const float* fixedCosts = nullptr;
         std::size_t nrOfEdges = 0;
         float ringCost = 0.f;
-        /// Bounds at the lowest of these prices (a light red, no queue, the raise single): the plans'
-        /// estimate of the cost still to go.
-        const Vemox::LandmarkBounds* pBounds = nullptr;
     };
     /// Made from the graph as it stands on the first call, and again after its structure or the lights
     /// change; every connection but the lights' keeps its cost while the cars drive.
@@ -303,7 +299,6 @@ private:
     std::vector<int> m_CountedStanding; ///< the counts of a plan outside the cars' updates
     std::vector<PriceKind> m_PriceKinds; ///< per connection, see GetConnectionPrices
     std::vector<float> m_FixedCosts;
-    Vemox::LandmarkBounds m_Bounds;
     std::uint64_t m_PricesCopy = 0;      ///< the copy of m_Connections they were made from (0: none)
     std::size_t m_NrOfPricedLights = 0;
     Vemox::ConnectionIndex<Vemox::GridTerrainNode, Vemox::GraphConnection> m_Connections;

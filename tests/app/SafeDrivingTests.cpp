@@ -18,9 +18,7 @@
 #include <initializer_list>
 #include <iterator>
 #include <memory>
-#include <queue>
 #include <random>
-#include <set>
 
 using namespace Vemox;
 
@@ -534,84 +532,6 @@ TEST(SafeDriving, TheSmallerTheRingsShareOfTheRoadsTheMorePlansChargeForIt)
     }
     EXPECT_GT(documentedRing, 0);
     EXPECT_LT(safeRing, documentedRing);
-}
-
-TEST(SafeDriving, PlansOnALargeCityCostTheLeastAtTheSafePrices)
-{
-    // The plans' estimate knows the roads (landmark bounds); the ways it finds must still be the
-    // cheapest at every price a plan charges: the ring's, the raise doubled, the lights as they are now.
-    HeadlessSimulation simulation(HeadlessSimulation::Options{1, false, false, DriverModel::Safe,
-                                                              RoadNetwork::LightPhase, CityLayout{16, 8}});
-    App_TrafficSimulation& app = simulation.GetApp();
-    simulation.Step(1.f / 60.f); // the lights set their connections' costs
-    TrafficGraph& graph = *app.GetGraph();
-    Car& car = *app.GetCars()[0];
-    Blackboard* pBlackboard = static_cast<BehaviorTree*>(car.GetDecisionMaking())->GetBlackboard();
-    const SafeDriving::SafeTraffic& traffic = *app.GetSafeTraffic();
-    std::set<std::pair<int, int>> raised;
-    std::set<std::pair<int, int>> ring;
-    for (const RoadNetwork::RaisedConnection& connection : app.GetCity().GetPlanningRaise())
-        raised.insert({connection.fromNode, connection.toNode});
-    for (const RoadNetwork::RaisedConnection& connection : traffic.GetRingConnections())
-        ring.insert({connection.fromNode, connection.toNode});
-    const auto price = [&](const GraphConnection& connection)
-    {
-        const std::pair<int, int> key{connection.GetFrom(), connection.GetTo()};
-        if (raised.count(key) != 0)
-            return 2.0 * RoadNetwork::RaisedCost;
-        return ring.count(key) != 0 ? static_cast<double>(traffic.GetRingCost())
-                                    : static_cast<double>(connection.GetCost());
-    };
-    const auto cheapest = [&](int start, int goal)
-    {
-        std::vector<double> cost(static_cast<size_t>(graph.GetNrOfNodes()), 1e300);
-        std::priority_queue<std::pair<double, int>, std::vector<std::pair<double, int>>, std::greater<>> open;
-        cost[static_cast<size_t>(start)] = 0.0;
-        open.push({0.0, start});
-        while (!open.empty())
-        {
-            const auto [sofar, node] = open.top();
-            open.pop();
-            if (sofar <= cost[static_cast<size_t>(node)])
-                for (const GraphConnection* pConnection : graph.GetNodeConnections(node))
-                    if (sofar + price(*pConnection) < cost[static_cast<size_t>(pConnection->GetTo())])
-                    {
-                        cost[static_cast<size_t>(pConnection->GetTo())] = sofar + price(*pConnection);
-                        open.push({sofar + price(*pConnection), pConnection->GetTo()});
-                    }
-        }
-        return cost[static_cast<size_t>(goal)];
-    };
-
-    srand(5);
-    int trips = 0;
-    while (trips < 60)
-    {
-        const int start = rand() % graph.GetNrOfNodes();
-        const int goal = rand() % graph.GetNrOfNodes();
-        if (start == goal || graph.GetNode(start)->GetTerrainType() != TerrainType::Default ||
-            graph.GetNode(goal)->GetTerrainType() != TerrainType::Default)
-            continue;
-        car.GetRigidBody()->SetTransform(graph.GetNodeWorldPos(start), 0.f);
-        car.SetDestination(graph.GetNodeWorldPos(goal));
-        // A block cell: nothing to avoid on the way, so the raise is doubled and nothing else changes.
-        ASSERT_TRUE(SafeDriving::PlanPathAvoiding(pBlackboard, app.GetCity().GetBlockCells().front(), false));
-        const Car::Path& path = car.GetPath();
-        ASSERT_EQ(graph.GetNodeIdxAtWorldPos(path.front()), start);
-        double cost = 0.0;
-        int from = start;
-        for (auto point = std::next(path.begin()); point != path.end(); ++point)
-        {
-            const int to = graph.GetNodeIdxAtWorldPos(*point);
-            const GraphConnection* pConnection = graph.GetConnection(from, to);
-            ASSERT_NE(pConnection, nullptr) << from << " -> " << to;
-            cost += price(*pConnection);
-            from = to;
-        }
-        ASSERT_EQ(from, goal);
-        EXPECT_NEAR(cost, cheapest(start, goal), 1e-3) << start << " -> " << goal;
-        ++trips;
-    }
 }
 
 TEST(SafeDriving, TheSameSeedGivesTheSameRun)
