@@ -1,6 +1,7 @@
 // AStar: the documented tie-breaks on hand-built graphs, reopened closed nodes, termination on
-// degenerate graphs, a property check against an independent Dijkstra on random graphs, the documented
-// search's exact paths on random graphs full of ties, and storage reused from search to search.
+// degenerate graphs, property checks against an independent Dijkstra on random graphs (also with landmark
+// bounds as the estimate), the documented search's exact paths on random graphs full of ties, and storage
+// reused from search to search.
 #include "framework/VemoxAI/VemoxGraphs/AStar.h"
 #include "framework/VemoxAI/VemoxGraphs/GridGraph.h"
 #include "framework/VemoxAI/VemoxGraphs/LandmarkBounds.h"
@@ -8,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
